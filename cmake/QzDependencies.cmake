@@ -1,0 +1,27 @@
+# Libraries that scripts/setup prepares outside the source tree.
+#
+# QZ_CACHE is where scripts/setup keeps what it builds once per machine; the
+# scripts and this file agree on its default.
+if(DEFINED ENV{QZ_CACHE})
+    set(_qz_cache_default "$ENV{QZ_CACHE}")
+elseif(DEFINED ENV{XDG_CACHE_HOME})
+    set(_qz_cache_default "$ENV{XDG_CACHE_HOME}/qz")
+else()
+    set(_qz_cache_default "$ENV{HOME}/.cache/qz")
+endif()
+set(QZ_CACHE "${_qz_cache_default}" CACHE PATH "Machine-wide cache of scripts/setup")
+
+if(WIN32)
+    # libjpeg-turbo, cross-built as a static library for this target by scripts/setup.
+    set(QZ_JPEG_ROOT "${QZ_CACHE}/libjpeg-turbo/${CMAKE_SYSTEM_PROCESSOR}"
+        CACHE PATH "Static libjpeg-turbo for this Windows target")
+    if(NOT EXISTS "${QZ_JPEG_ROOT}/lib/libjpeg.a" OR NOT EXISTS "${QZ_JPEG_ROOT}/include/jpeglib.h")
+        message(FATAL_ERROR "No static libjpeg in ${QZ_JPEG_ROOT}: run scripts/setup first")
+    endif()
+    add_library(qz_jpeg STATIC IMPORTED GLOBAL)
+    set_target_properties(qz_jpeg PROPERTIES
+        IMPORTED_LOCATION "${QZ_JPEG_ROOT}/lib/libjpeg.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${QZ_JPEG_ROOT}/include")
+else()
+    find_package(GTest REQUIRED)
+endif()
