@@ -22,6 +22,9 @@ if(WIN32)
     set_target_properties(qz_jpeg PROPERTIES
         IMPORTED_LOCATION "${QZ_JPEG_ROOT}/lib/libjpeg.a"
         INTERFACE_INCLUDE_DIRECTORIES "${QZ_JPEG_ROOT}/include")
+    add_library(qz::jpeg ALIAS qz_jpeg)
 else()
+    find_package(JPEG REQUIRED)
+    add_library(qz::jpeg ALIAS JPEG::JPEG)
     find_package(GTest REQUIRED)
 endif()

@@ -1,0 +1,74 @@
+// The controls of the main window as plain objects: the properties that the
+// handlers read and write. The Win32 layer keeps a real window in step with
+// each of them through the observer.
+#pragma once
+
+#include "layout.h"
+
+#include <string>
+
+namespace qz {
+
+class Control;
+
+class ControlObserver {
+public:
+    enum class Property { Visible, Text, Enabled, Transparent };
+    virtual ~ControlObserver() = default;
+    virtual void ControlChanged(Control &control, Property property) = 0;
+};
+
+class Control {
+public:
+    explicit Control(const ControlSpec &spec)
+        : spec_(spec), text_(spec.text), visible_(spec.visible), enabled_(spec.enabled)
+    {
+    }
+    Control(const Control &) = delete;
+    Control &operator=(const Control &) = delete;
+
+    const ControlSpec &Spec() const { return spec_; }
+    std::string_view Name() const { return spec_.name; }
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible) { Set(visible_, visible, ControlObserver::Property::Visible); }
+
+    // Caption of a label or button, content of an edit field.
+    const std::string &Text() const { return text_; }
+    void SetText(std::string text) { Set(text_, std::move(text), ControlObserver::Property::Text); }
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled) { Set(enabled_, enabled, ControlObserver::Property::Enabled); }
+
+    // A transparent label draws no background: what lies under it shows.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent)
+    {
+        Set(transparent_, transparent, ControlObserver::Property::Transparent);
+    }
+
+    // The Win32 layer reports what the operator typed; no echo back to it.
+    void TextEditedByUser(std::string text) { text_ = std::move(text); }
+
+    void SetObserver(ControlObserver *observer) { observer_ = observer; }
+
+private:
+    template <typename T>
+    void Set(T &field, T value, ControlObserver::Property property)
+    {
+        if (field == value)
+            return;
+        field = std::move(value);
+        if (observer_ != nullptr)
+            observer_->ControlChanged(*this, property);
+    }
+
+    const ControlSpec &spec_;
+    std::string text_;
+    bool visible_;
+    bool enabled_;
+    bool transparent_ = false;
+    ControlObserver *observer_ = nullptr;
+};
+
+}  // namespace qz

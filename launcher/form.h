@@ -1,0 +1,71 @@
+// TForm_qz, the launcher's one main window: its controls by their given names
+// and its event handlers. Handlers reach the platform only through Services.
+#pragma once
+
+#include "controls.h"
+#include "layout.h"
+#include "services.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+
+class TForm_qz {
+public:
+    explicit TForm_qz(Services &services);
+    TForm_qz(const TForm_qz &) = delete;
+    TForm_qz &operator=(const TForm_qz &) = delete;
+
+    // Every control, in layout order.
+    const std::vector<std::unique_ptr<Control>> &Controls() const { return controls_; }
+    // The control of that name; throws Error when there is none.
+    Control &ControlNamed(std::string_view name) const;
+
+    // Runs the click handler of the control's row, if it has one.
+    void Click(Control &sender);
+
+    // The form as a sender of its own events.
+    Control &Self() { return self_; }
+
+    // Show event: runs once, before the window is first painted.
+    void FormShow(Control &sender);
+    // Exit zone: closes the main window, which ends the program.
+    void LabeltcqzClick(Control &sender);
+
+private:
+    Services &services_;
+    Control self_;
+    std::vector<std::unique_ptr<Control>> controls_;
+
+public:
+    // The controls, in declaration order.
+    Control &Image1;
+    Control &SpeedBsjwj;
+    Control &Panel3;
+    Control &Label2;
+    Control &GroupBox1;
+    Control &SpeedBlj;
+    Control &Label3;
+    Control &Label4;
+    Control &Label5;
+    Control &Label6;
+    Control &EditPath;
+    Control &Editserver;
+    Control &Editusername;
+    Control &EditPassW;
+    Control &SpeedBljfh;
+    Control &SpeedBQD;
+    Control &Panel1;
+    Control &GroupBox2;
+    Control &ShellTreeV;
+    Control &SpeedBljqd;
+    Control &ADOConn;
+    Control &ADOQPb;
+    Control &Labelmsde;
+    Control &Labelgzrj;
+    Control &Labeltcqz;
+};
+
+}  // namespace qz

@@ -1,0 +1,33 @@
+// The setup launcher: one picture window with three hot zones.
+#include "form_window.h"
+
+#include "../errors.h"
+#include "../texts.h"
+#include "text.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    // The data access and the shell folder tree rely on it.
+    qz::win::ComApartment com;
+
+    qz::win::FormWindow window(instance);
+    try {
+        window.Create();
+    } catch (const std::exception &error) {
+        MessageBoxW(nullptr, qz::win::Widen(qz::ApplicationErrorText(error.what())).c_str(),
+                    qz::win::Widen(qz::kApplicationTitle).c_str(), qz::kBoxError);
+        return 1;
+    }
+    window.Show();
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.HandleTab(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

@@ -1,0 +1,332 @@
+#include "errors.h"
+#include "fake_services.h"
+#include "form.h"
+#include "layout.h"
+#include "program_folder.h"
+#include "texts.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qz {
+namespace {
+
+using testing::FakeServices;
+
+// Where a control lies in the main window's client area.
+Rect AbsoluteRect(const ControlSpec &spec)
+{
+    Rect rect = spec.rect;
+    for (const ControlSpec *parent = FindSpec(spec.parent); parent != nullptr; parent = FindSpec(parent->parent)) {
+        rect.left += parent->rect.left;
+        rect.top += parent->rect.top;
+    }
+    return rect;
+}
+
+bool Overlap(const Rect &a, const Rect &b)
+{
+    return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+}
+
+// --- The layout table ---------------------------------------------------
+
+TEST(Layout, EveryControlHasOneRowAndParentsComeFirst)
+{
+    std::set<std::string_view> seen;
+    for (const ControlSpec &spec : Layout()) {
+        EXPECT_TRUE(seen.insert(spec.name).second) << "duplicate row " << spec.name;
+        if (!spec.parent.empty()) {
+            EXPECT_TRUE(seen.contains(spec.parent)) << spec.name << " precedes its parent " << spec.parent;
+            const ControlSpec *parent = FindSpec(spec.parent);
+            ASSERT_NE(parent, nullptr);
+            EXPECT_TRUE(parent->kind == ControlKind::Panel || parent->kind == ControlKind::GroupBox)
+                << spec.name << " lies in " << spec.parent << ", which is no container";
+        }
+    }
+    EXPECT_EQ(seen.size(), 25u);
+}
+
+TEST(Layout, HotZonesLieOverThePaintedButtonsAndClearOfEverything)
+{
+    const std::map<std::string, Rect> painted = {
+        {"Labelgzrj", {92, 200, 189, 57}}, {"Labelmsde", {92, 304, 189, 57}}, {"Labeltcqz", {92, 408, 189, 57}}};
+    for (const auto &[name, button] : painted) {
+        const ControlSpec *zone = FindSpec(name);
+        ASSERT_NE(zone, nullptr) << name;
+        EXPECT_EQ(zone->kind, ControlKind::Label) << name;
+        EXPECT_EQ(zone->parent, "") << name;
+        EXPECT_EQ(zone->rect.left, button.left) << name;
+        EXPECT_EQ(zone->rect.top, button.top) << name;
+        EXPECT_EQ(zone->rect.Right(), button.Right()) << name;
+        EXPECT_EQ(zone->rect.Bottom(), button.Bottom()) << name;
+        EXPECT_EQ(zone->cursor, CursorKind::Hand) << name;
+        EXPECT_TRUE(zone->visible) << name;
+        // In the layout a zone is an ordinary label captioned with its name.
+        EXPECT_EQ(zone->text, zone->name);
+        for (const char *other : {"Labelgzrj", "Labelmsde", "Labeltcqz", "Panel1", "Panel3"}) {
+            if (name != other) {
+                EXPECT_FALSE(Overlap(zone->rect, AbsoluteRect(*FindSpec(other)))) << name << " overlaps " << other;
+            }
+        }
+    }
+}
+
+TEST(Layout, PanelsAreHiddenAndTheChooserCoversTheSettingsButtonsButTheBackEdge)
+{
+    const ControlSpec &settings = *FindSpec("Panel3");
+    const ControlSpec &chooser = *FindSpec("Panel1");
+    EXPECT_FALSE(settings.visible);
+    EXPECT_FALSE(chooser.visible);
+    EXPECT_EQ(settings.tabOrder, 0);
+    EXPECT_EQ(chooser.tabOrder, 1);
+
+    const Rect chooserRect = AbsoluteRect(chooser);
+    auto covered = [&](const char *name) {
+        const Rect r = AbsoluteRect(*FindSpec(name));
+        return r.left >= chooserRect.left && r.Right() <= chooserRect.Right() && r.top >= chooserRect.top &&
+               r.Bottom() <= chooserRect.Bottom();
+    };
+    EXPECT_TRUE(covered("SpeedBQD"));
+    EXPECT_TRUE(covered("Label2"));
+    const Rect back = AbsoluteRect(*FindSpec("SpeedBljfh"));
+    EXPECT_EQ(back.Right() - chooserRect.Right(), 16) << "the Back button's visible edge";
+    // The path field and the browse button stay visible just above it.
+    EXPECT_LE(AbsoluteRect(*FindSpec("EditPath")).Bottom(), chooserRect.top);
+    EXPECT_LE(AbsoluteRect(*FindSpec("SpeedBlj")).Bottom(), chooserRect.top);
+}
+
+TEST(Layout, FieldsAndButtonsOfThePanels)
+{
+    struct Expected {
+        const char *name;
+        ControlKind kind;
+        const char *parent;
+        Rect rect;
+        const char *text;
+        int tabOrder;
+        bool visible;
+    };
+    const Expected rows[] = {
+        {"GroupBox1", ControlKind::GroupBox, "Panel3", {15, 20, 326, 125}, "数据库设置", 0, true},
+        {"Label3", ControlKind::Label, "GroupBox1", {239, 24, 60, 12}, "服务器名称", -1, false},
+        {"Editserver", ControlKind::Edit, "GroupBox1", {308, 20, 121, 20}, "", 1, false},
+        {"Label4", ControlKind::Label, "GroupBox1", {23, 28, 48, 12}, "用户名称", -1, true},
+        {"Editusername", ControlKind::Edit, "GroupBox1", {80, 23, 121, 20}, "", 2, true},
+        {"Label5", ControlKind::Label, "GroupBox1", {47, 60, 24, 12}, "密码", -1, true},
+        {"EditPassW", ControlKind::Edit, "GroupBox1", {80, 54, 121, 20}, "", 3, true},
+        {"Label6", ControlKind::Label, "GroupBox1", {11, 92, 60, 12}, "数据库路径", -1, true},
+        {"EditPath", ControlKind::Edit, "GroupBox1", {80, 85, 201, 22}, "", 0, true},
+        {"SpeedBlj", ControlKind::SpeedButton, "GroupBox1", {284, 85, 23, 22}, "", -1, true},
+        {"Label2", ControlKind::Label, "Panel3", {24, 160, 42, 14}, "", -1, true},
+        {"SpeedBQD", ControlKind::SpeedButton, "Panel3", {196, 160, 57, 25}, "确定", -1, true},
+        {"SpeedBljfh", ControlKind::SpeedButton, "Panel3", {264, 160, 57, 25}, "返回", -1, true},
+        {"GroupBox2", ControlKind::GroupBox, "Panel1", {4, 4, 285, 246}, "请选择安装数据库的路径", 0, true},
+        {"ShellTreeV", ControlKind::FolderTree, "GroupBox2", {10, 13, 203, 222}, "", 0, true},
+        {"SpeedBljqd", ControlKind::SpeedButton, "GroupBox2", {216, 200, 57, 25}, "确定", -1, true},
+        {"SpeedBsjwj", ControlKind::PushButton, "", {608, 117, 125, 45}, "安装数据文件", -1, false},
+    };
+    for (const Expected &row : rows) {
+        const ControlSpec *spec = FindSpec(row.name);
+        ASSERT_NE(spec, nullptr) << row.name;
+        EXPECT_EQ(spec->kind, row.kind) << row.name;
+        EXPECT_EQ(spec->parent, row.parent) << row.name;
+        EXPECT_EQ(spec->rect.left, row.rect.left) << row.name;
+        EXPECT_EQ(spec->rect.top, row.rect.top) << row.name;
+        EXPECT_EQ(spec->rect.width, row.rect.width) << row.name;
+        EXPECT_EQ(spec->rect.height, row.rect.height) << row.name;
+        EXPECT_EQ(spec->text, row.text) << row.name;
+        EXPECT_EQ(spec->tabOrder, row.tabOrder) << row.name;
+        EXPECT_EQ(spec->visible, row.visible) << row.name;
+    }
+    EXPECT_TRUE(FindSpec("EditPath")->flags & kReadOnly);
+    EXPECT_EQ(FindSpec("EditPath")->font.height, 14);
+    EXPECT_TRUE(FindSpec("EditPassW")->flags & kPassword);
+    EXPECT_TRUE(FindSpec("Label2")->flags & kAutoWidth);
+    EXPECT_EQ(FindSpec("Label2")->font.colour, kNavy);
+    EXPECT_TRUE(FindSpec("SpeedBlj")->flags & kGlyph);
+    EXPECT_EQ(FindSpec("SpeedBsjwj")->font.face, "楷体_GB2312");
+    EXPECT_TRUE(FindSpec("SpeedBsjwj")->font.bold);
+    EXPECT_EQ(FindSpec("SpeedBsjwj")->font.height, 16);
+    for (const char *name : {"SpeedBlj", "SpeedBQD", "SpeedBljfh", "SpeedBljqd", "SpeedBsjwj"})
+        EXPECT_EQ(FindSpec(name)->cursor, CursorKind::Hand) << name;
+}
+
+TEST(Layout, TheWindowIsCentredByIntegerHalvesAlsoOnASmallerScreen)
+{
+    const Point wide = CentredPosition(1024, 768);
+    EXPECT_EQ(wide.x, 114);
+    EXPECT_EQ(wide.y, 96);
+    const Point odd = CentredPosition(1280, 1025);
+    EXPECT_EQ(odd.x, 242);
+    EXPECT_EQ(odd.y, 224);
+    // 640 x 480: (640 - 795) / 2 = -77.5 and (480 - 576) / 2 = -48, truncated toward zero.
+    const Point small = CentredPosition(640, 480);
+    EXPECT_EQ(small.x, -77);
+    EXPECT_EQ(small.y, -48);
+    EXPECT_EQ(FormSpec().text, "安装程序");
+    EXPECT_EQ(kFormFont.face, "宋体");
+    EXPECT_EQ(kFormFont.height, 12);
+    EXPECT_EQ(kGb2312Charset, 134);
+}
+
+// --- The form -------------------------------------------------------------
+
+class RecordingObserver : public ControlObserver {
+public:
+    void ControlChanged(Control &control, Property property) override
+    {
+        changes.push_back({std::string(control.Name()), property});
+    }
+    std::vector<std::pair<std::string, Property>> changes;
+};
+
+TEST(Form, MembersAreTheLayoutsControls)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    EXPECT_EQ(form.Controls().size(), Layout().size());
+    EXPECT_EQ(&form.Panel3, &form.ControlNamed("Panel3"));
+    EXPECT_EQ(form.Labeltcqz.Name(), "Labeltcqz");
+    EXPECT_EQ(form.ShellTreeV.Spec().kind, ControlKind::FolderTree);
+    EXPECT_THROW(form.ControlNamed("Panel2"), Error);
+}
+
+TEST(Form, FormShowPresetsTheFieldsAndTurnsTheZonesIntoHotZones)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    RecordingObserver observer;
+    for (const auto &control : form.Controls())
+        control->SetObserver(&observer);
+
+    form.FormShow(form.Self());
+
+    EXPECT_EQ(form.Editserver.Text(), "(local)");
+    EXPECT_EQ(form.Editusername.Text(), "sa");
+    EXPECT_EQ(form.EditPassW.Text(), "");
+    EXPECT_EQ(form.EditPath.Text(), "C:\\");
+    for (Control *zone : {&form.Labelmsde, &form.Labelgzrj, &form.Labeltcqz}) {
+        EXPECT_EQ(zone->Text(), "") << zone->Name();
+        EXPECT_TRUE(zone->Transparent()) << zone->Name();
+        EXPECT_TRUE(zone->Visible()) << zone->Name();
+        EXPECT_TRUE(zone->Enabled()) << zone->Name();
+    }
+    // The windows are told in the order the fields were set; the zones in
+    // the order msde, gzrj, tcqz, caption before transparency.
+    using P = ControlObserver::Property;
+    const std::vector<std::pair<std::string, P>> expected = {
+        {"Editserver", P::Text}, {"Editusername", P::Text}, {"EditPath", P::Text},
+        {"Labelmsde", P::Text},  {"Labelmsde", P::Transparent}, {"Labelgzrj", P::Text},
+        {"Labelgzrj", P::Transparent}, {"Labeltcqz", P::Text}, {"Labeltcqz", P::Transparent}};
+    EXPECT_EQ(observer.changes, expected);
+    // Nothing else moved: both panels stay hidden, no box was shown.
+    EXPECT_FALSE(form.Panel3.Visible());
+    EXPECT_FALSE(form.Panel1.Visible());
+    EXPECT_FALSE(form.SpeedBsjwj.Visible());
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST(Form, ExitZoneClosesTheMainWindowOnceAlsoWithAPanelOpen)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    form.FormShow(form.Self());
+    form.Panel3.SetVisible(true);
+    form.Editusername.TextEditedByUser("operator");
+    form.Click(form.Labeltcqz);
+    EXPECT_EQ(services.closeCalls, 1);
+    EXPECT_TRUE(services.boxes.empty()) << "no confirmation is asked";
+}
+
+TEST(Form, ControlsWithoutAHandlerIgnoreClicks)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    form.Click(form.Image1);
+    form.Click(form.Panel3);
+    EXPECT_EQ(services.closeCalls, 0);
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST(Form, ObserverHearsOnlyRealChanges)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    RecordingObserver observer;
+    form.Panel3.SetObserver(&observer);
+    form.Panel3.SetVisible(false);  // already hidden
+    form.Panel3.SetVisible(true);
+    form.Panel3.SetVisible(true);
+    ASSERT_EQ(observer.changes.size(), 1u);
+    EXPECT_EQ(observer.changes[0].second, ControlObserver::Property::Visible);
+}
+
+// --- The application error box ---------------------------------------------
+
+TEST(ApplicationError, FullStopOnlyAfterCharactersThatSortAfterTheDot)
+{
+    EXPECT_EQ(ApplicationErrorText("Invalid data type for 'SQLPath'"), "Invalid data type for 'SQLPath'");
+    EXPECT_EQ(ApplicationErrorText("Connection failed"), "Connection failed.");
+    EXPECT_EQ(ApplicationErrorText(""), "");
+    EXPECT_EQ(ApplicationErrorText("Done."), "Done.");
+    EXPECT_EQ(ApplicationErrorText("Why?"), "Why?.");  // '?' sorts after '.'
+    EXPECT_EQ(ApplicationErrorText("Stop!"), "Stop!");
+    EXPECT_EQ(ApplicationErrorText("code 7"), "code 7.");
+    EXPECT_EQ(ApplicationErrorText("a-"), "a-");
+    EXPECT_EQ(ApplicationErrorText("a/"), "a/.");
+    EXPECT_EQ(ApplicationErrorText("数据库错误"), "数据库错误.");
+}
+
+TEST(ApplicationError, ShownWithTheApplicationTitleAndTheStopIcon)
+{
+    FakeServices services;
+    ReportApplicationError(services, "Failed to get data for 'SQLPath'");
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, "Failed to get data for 'SQLPath'");
+    EXPECT_EQ(services.boxes[0].title, "安装程序");
+    EXPECT_EQ(services.boxes[0].flags, 16u);
+}
+
+TEST(MessageBoxConvention, TitlesFlagsAndAnswers)
+{
+    EXPECT_STREQ(kNoticeTitle, "提示！");
+    EXPECT_STREQ(kQuestionTitle, "问题？");
+    EXPECT_EQ(kBoxNotice, 64u);
+    EXPECT_EQ(kBoxError, 16u);
+    EXPECT_EQ(kBoxSetupPrompt, 68u);
+    EXPECT_EQ(kBoxQuestion, 36u);
+    EXPECT_EQ(kAnswerYes, 6);
+    EXPECT_EQ(kAnswerNo, 7);
+    FakeServices services;
+    services.answers = {kAnswerNo};
+    EXPECT_EQ(services.ShowMessageBox("x", kQuestionTitle, kBoxQuestion), kAnswerNo);
+}
+
+// --- The program folder ------------------------------------------------------
+
+TEST(ProgramFolder, CutAfterTheLastSeparatorOrColon)
+{
+    EXPECT_EQ(FolderOfPath("C:\\Setup\\qz.exe"), "C:\\Setup\\");
+    EXPECT_EQ(FolderOfPath("D:\\qz.exe"), "D:\\");
+    EXPECT_EQ(FolderOfPath("D:qz.exe"), "D:");
+    EXPECT_EQ(FolderOfPath("\\\\server\\share\\qz.exe"), "\\\\server\\share\\");
+    EXPECT_EQ(FolderOfPath("qz.exe"), "");
+    // UTF-8 never carries a "\" byte inside a character, unlike code page 936.
+    EXPECT_EQ(FolderOfPath("E:\\安装\\表\\qz.exe"), "E:\\安装\\表\\");
+}
+
+TEST(ProgramFolder, DeepFoldersAreNotCutAtTwoHundredAndSixtyCharacters)
+{
+    std::string folder = "C:\\";
+    while (folder.size() < 400)
+        folder += "a-rather-long-folder-name\\";
+    EXPECT_EQ(FolderOfPath(folder + "qz.exe"), folder);
+}
+
+}  // namespace
+}  // namespace qz
