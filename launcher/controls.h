@@ -20,15 +20,15 @@ public:
 
 class Control {
 public:
-    explicit Control(const ControlSpec &spec)
-        : spec_(spec), text_(spec.text), visible_(spec.visible), enabled_(spec.enabled)
+    explicit Control(const ControlSpec &row)
+        : row_(row), text_(row.text), visible_(row.visible), enabled_(row.enabled)
     {
     }
     Control(const Control &) = delete;
     Control &operator=(const Control &) = delete;
 
-    const ControlSpec &Spec() const { return spec_; }
-    std::string_view Name() const { return spec_.name; }
+    const ControlSpec &Row() const { return row_; }
+    std::string_view Name() const { return row_.name; }
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible) { Set(visible_, visible, ControlObserver::Property::Visible); }
@@ -63,7 +63,7 @@ private:
             observer_->ControlChanged(*this, property);
     }
 
-    const ControlSpec &spec_;
+    const ControlSpec &row_;
     std::string text_;
     bool visible_;
     bool enabled_;

@@ -9,8 +9,8 @@ namespace {
 std::vector<std::unique_ptr<Control>> MakeControls()
 {
     std::vector<std::unique_ptr<Control>> controls;
-    for (const ControlSpec &spec : Layout())
-        controls.push_back(std::make_unique<Control>(spec));
+    for (const ControlSpec &row : Layout())
+        controls.push_back(std::make_unique<Control>(row));
     return controls;
 }
 
@@ -58,7 +58,7 @@ Control &TForm_qz::ControlNamed(std::string_view name) const
 
 void TForm_qz::Click(Control &sender)
 {
-    if (const Handler handler = sender.Spec().click)
+    if (const Handler handler = sender.Row().click)
         (this->*handler)(sender);
 }
 

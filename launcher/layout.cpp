@@ -65,9 +65,9 @@ std::span<const ControlSpec> Layout()
 
 const ControlSpec *FindSpec(std::string_view name)
 {
-    for (const ControlSpec &spec : kLayout)
-        if (spec.name == name)
-            return &spec;
+    for (const ControlSpec &row : kLayout)
+        if (row.name == name)
+            return &row;
     return nullptr;
 }
 

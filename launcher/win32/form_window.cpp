@@ -153,14 +153,14 @@ void FormWindow::Create()
     DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
 
-    const ControlSpec &spec = FormSpec();
+    const ControlSpec &row = FormSpec();
     const std::wstring formClass = Widen(kFormClass);
-    main_ = CreateWindowExW(0, formClass.c_str(), Widen(spec.text).c_str(), WS_POPUP | WS_CLIPCHILDREN,
-                            spec.rect.left, spec.rect.top, kClientWidth, kClientHeight, application_, nullptr,
+    main_ = CreateWindowExW(0, formClass.c_str(), Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN,
+                            row.rect.left, row.rect.top, kClientWidth, kClientHeight, application_, nullptr,
                             instance_, this);
     if (main_ == nullptr)
         throw Error("cannot create the main window");
-    SendMessageW(main_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec)), FALSE);
+    SendMessageW(main_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
     SetPropW(main_, kControlNameProperty,
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(Widen(kFormName).c_str()))));
 
@@ -168,32 +168,32 @@ void FormWindow::Create()
         CreateControlWindow(*control);
 }
 
-HWND FormWindow::ParentWindowOf(const ControlSpec &spec) const
+HWND FormWindow::ParentWindowOf(const ControlSpec &row) const
 {
-    if (spec.parent.empty())
+    if (row.parent.empty())
         return main_;
-    return windows_.at(spec.parent);
+    return windows_.at(row.parent);
 }
 
 void FormWindow::CreateControlWindow(Control &control)
 {
-    const ControlSpec &spec = control.Spec();
-    if (spec.kind == ControlKind::Connection || spec.kind == ControlKind::Query)
+    const ControlSpec &row = control.Row();
+    if (row.kind == ControlKind::Connection || row.kind == ControlKind::Query)
         return;  // not visible: no window
 
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) |
                   (control.Enabled() ? 0u : WS_DISABLED);
     DWORD exStyle = 0;
-    const wchar_t *windowClass = OwnClassOf(spec.kind);
-    switch (spec.kind) {
+    const wchar_t *windowClass = OwnClassOf(row.kind);
+    switch (row.kind) {
     case ControlKind::PushButton:
         windowClass = L"BUTTON";
         style |= BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP;
         break;
     case ControlKind::Edit:
         windowClass = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL | ((spec.flags & kReadOnly) ? ES_READONLY : 0u) |
-                 ((spec.flags & kPassword) ? ES_PASSWORD : 0u);
+        style |= WS_TABSTOP | ES_AUTOHSCROLL | ((row.flags & kReadOnly) ? ES_READONLY : 0u) |
+                 ((row.flags & kPassword) ? ES_PASSWORD : 0u);
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case ControlKind::FolderTree:
@@ -211,27 +211,27 @@ void FormWindow::CreateControlWindow(Control &control)
     }
 
     std::unique_ptr<ControlWindow> own;
-    if (OwnClassOf(spec.kind) != nullptr)
+    if (OwnClassOf(row.kind) != nullptr)
         own = std::make_unique<ControlWindow>(*this, control);
-    HWND window = CreateWindowExW(exStyle, windowClass, Widen(control.Text()).c_str(), style, spec.rect.left,
-                                  spec.rect.top, spec.rect.width, spec.rect.height, ParentWindowOf(spec),
+    HWND window = CreateWindowExW(exStyle, windowClass, Widen(control.Text()).c_str(), style, row.rect.left,
+                                  row.rect.top, row.rect.width, row.rect.height, ParentWindowOf(row),
                                   nullptr, instance_, own.get());
     if (window == nullptr)
-        throw Error("cannot create the window of " + std::string(spec.name));
+        throw Error("cannot create the window of " + std::string(row.name));
     if (own)
         controlWindows_.push_back(std::move(own));
 
     // Later rows lie above earlier ones.
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetPropW(window, kControlNameProperty,
-             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(Widen(spec.name).c_str()))));
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec)), FALSE);
-    if (spec.flags & kPassword)
+             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(Widen(row.name).c_str()))));
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+    if (row.flags & kPassword)
         SendMessageW(window, EM_SETPASSWORDCHAR, L'*', 0);
-    if (spec.kind == ControlKind::FolderTree)
+    if (row.kind == ControlKind::FolderTree)
         SendMessageW(window, TVM_SETINDENT, 19, 0);
-    windows_[spec.name] = window;
-    if (spec.flags & kAutoWidth)
+    windows_[row.name] = window;
+    if (row.flags & kAutoWidth)
         FitWidthToText(control);
 }
 
@@ -328,7 +328,7 @@ void FormWindow::ControlChanged(Control &control, Property property)
         break;
     case Property::Text:
         SetWindowTextW(window, Widen(control.Text()).c_str());
-        if (control.Spec().flags & kAutoWidth)
+        if (control.Row().flags & kAutoWidth)
             FitWidthToText(control);
         InvalidateRect(window, nullptr, TRUE);
         break;
@@ -348,7 +348,7 @@ void FormWindow::FitWidthToText(Control &control)
     HDC dc = GetDC(window);
     SIZE size{};
     {
-        ScopedSelect font(dc, FontFor(control.Spec()));
+        ScopedSelect font(dc, FontFor(control.Row()));
         const std::wstring text = Widen(control.Text());
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     }
@@ -359,9 +359,9 @@ void FormWindow::FitWidthToText(Control &control)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HFONT FormWindow::FontFor(const ControlSpec &spec)
+HFONT FormWindow::FontFor(const ControlSpec &row)
 {
-    const FontSpec &font = spec.font.face.empty() ? kFormFont : spec.font;
+    const FontSpec &font = row.font.face.empty() ? kFormFont : row.font;
     const auto key = std::make_tuple(font.face, font.height, font.bold);
     auto &handle = fonts_[key];
     if (!handle) {
@@ -372,9 +372,9 @@ HFONT FormWindow::FontFor(const ControlSpec &spec)
     return handle.get();
 }
 
-HCURSOR FormWindow::CursorFor(const ControlSpec &spec) const
+HCURSOR FormWindow::CursorFor(const ControlSpec &row) const
 {
-    return spec.cursor == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
+    return row.cursor == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
 }
 
 // ---------------------------------------------------------------------------
@@ -477,17 +477,17 @@ void FormWindow::DrawGlyph(HDC dc, const RECT &area, bool enabled)
 void FormWindow::AppendTabStops(std::string_view parent, std::vector<HWND> &sequence) const
 {
     std::vector<const ControlSpec *> children;
-    for (const ControlSpec &spec : Layout())
-        if (spec.parent == parent && spec.tabOrder >= 0)
-            children.push_back(&spec);
+    for (const ControlSpec &row : Layout())
+        if (row.parent == parent && row.tabOrder >= 0)
+            children.push_back(&row);
     std::stable_sort(children.begin(), children.end(),
                      [](const ControlSpec *a, const ControlSpec *b) { return a->tabOrder < b->tabOrder; });
-    for (const ControlSpec *spec : children) {
-        HWND window = windows_.at(spec->name);
+    for (const ControlSpec *row : children) {
+        HWND window = windows_.at(row->name);
         if (!IsWindowVisible(window) || !IsWindowEnabled(window))
             continue;
-        if (IsContainer(spec->kind))
-            AppendTabStops(spec->name, sequence);
+        if (IsContainer(row->kind))
+            AppendTabStops(row->name, sequence);
         else
             sequence.push_back(window);
     }
@@ -629,7 +629,7 @@ LRESULT FormWindow::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam
 LRESULT ControlWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     window_ = window;
-    const ControlSpec &spec = control_.Spec();
+    const ControlSpec &row = control_.Row();
     switch (message) {
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT paints everything
@@ -645,13 +645,13 @@ LRESULT ControlWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         return 0;
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
-            SetCursor(form_.CursorFor(spec));
+            SetCursor(form_.CursorFor(row));
             return TRUE;
         }
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (spec.kind == ControlKind::Label || spec.kind == ControlKind::SpeedButton) {
+        if (row.kind == ControlKind::Label || row.kind == ControlKind::SpeedButton) {
             pressed_ = true;
             SetCapture(window);
             InvalidateRect(window, nullptr, FALSE);
@@ -669,7 +669,7 @@ LRESULT ControlWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_MOUSEMOVE:
-        if (spec.kind == ControlKind::SpeedButton && !hot_) {
+        if (row.kind == ControlKind::SpeedButton && !hot_) {
             hot_ = true;
             TRACKMOUSEEVENT track{};
             track.cbSize = sizeof track;
@@ -715,13 +715,13 @@ void ControlWindow::Paint(HDC dc)
 {
     RECT client;
     GetClientRect(window_, &client);
-    const ControlSpec &spec = control_.Spec();
+    const ControlSpec &row = control_.Row();
     HFONT font = static_cast<HFONT>(GetPropW(window_, L"QzFont"));
     ScopedSelect selectFont(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     const std::wstring text = Widen(control_.Text());
 
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::Image:
         form_.PaintPicture(dc, window_, client);
         break;
@@ -730,7 +730,7 @@ void ControlWindow::Paint(HDC dc)
             form_.PaintPicture(dc, window_, client);
         else
             FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        SetTextColor(dc, control_.Enabled() ? TextColour(spec.font) : GetSysColor(COLOR_GRAYTEXT));
+        SetTextColor(dc, control_.Enabled() ? TextColour(row.font) : GetSysColor(COLOR_GRAYTEXT));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_LEFT | DT_TOP | DT_NOPREFIX);
         break;
     case ControlKind::Panel:
@@ -749,7 +749,7 @@ void ControlWindow::Paint(HDC dc)
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
             RECT caption{8, 0, 8 + size.cx + 2, metrics.tmHeight};
             FillRect(dc, &caption, GetSysColorBrush(COLOR_BTNFACE));
-            SetTextColor(dc, TextColour(spec.font));
+            SetTextColor(dc, TextColour(row.font));
             TextOutW(dc, 9, 0, text.c_str(), static_cast<int>(text.size()));
         }
         break;
@@ -764,7 +764,7 @@ void ControlWindow::Paint(HDC dc)
 
 void ControlWindow::PaintSpeedButton(HDC dc, const RECT &client)
 {
-    const ControlSpec &spec = control_.Spec();
+    const ControlSpec &row = control_.Row();
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     // Flat: the edge shows only under the pointer, sunken while pressed.
     RECT face = client;
@@ -775,13 +775,13 @@ void ControlWindow::PaintSpeedButton(HDC dc, const RECT &client)
         DrawEdge(dc, &face, BDR_RAISEDINNER, BF_RECT);
     if (pressed_ && hot_)
         OffsetRect(&face, 1, 1);
-    if (spec.flags & kGlyph) {
+    if (row.flags & kGlyph) {
         form_.DrawGlyph(dc, face, enabled);
         return;
     }
     const std::wstring text = Widen(control_.Text());
     if (enabled) {
-        SetTextColor(dc, TextColour(spec.font));
+        SetTextColor(dc, TextColour(row.font));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     } else {

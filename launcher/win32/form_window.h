@@ -66,8 +66,8 @@ public:
 
     // Used by the control windows.
     void RunHandler(Control &sender);
-    HFONT FontFor(const ControlSpec &spec);
-    HCURSOR CursorFor(const ControlSpec &spec) const;
+    HFONT FontFor(const ControlSpec &row);
+    HCURSOR CursorFor(const ControlSpec &row) const;
     void PaintPicture(HDC dc, HWND window, const RECT &area);
     void DrawGlyph(HDC dc, const RECT &area, bool enabled);
 
@@ -80,7 +80,7 @@ private:
 
     void RegisterClasses();
     void CreateControlWindow(Control &control);
-    HWND ParentWindowOf(const ControlSpec &spec) const;
+    HWND ParentWindowOf(const ControlSpec &row) const;
     Control *ControlOf(HWND window) const;
     void FitWidthToText(Control &control);
     void EnsurePicture(HDC dc);

@@ -18,10 +18,10 @@ namespace {
 using testing::FakeServices;
 
 // Where a control lies in the main window's client area.
-Rect AbsoluteRect(const ControlSpec &spec)
+Rect AbsoluteRect(const ControlSpec &row)
 {
-    Rect rect = spec.rect;
-    for (const ControlSpec *parent = FindSpec(spec.parent); parent != nullptr; parent = FindSpec(parent->parent)) {
+    Rect rect = row.rect;
+    for (const ControlSpec *parent = FindSpec(row.parent); parent != nullptr; parent = FindSpec(parent->parent)) {
         rect.left += parent->rect.left;
         rect.top += parent->rect.top;
     }
@@ -38,14 +38,14 @@ bool Overlap(const Rect &a, const Rect &b)
 TEST(Layout, EveryControlHasOneRowAndParentsComeFirst)
 {
     std::set<std::string_view> seen;
-    for (const ControlSpec &spec : Layout()) {
-        EXPECT_TRUE(seen.insert(spec.name).second) << "duplicate row " << spec.name;
-        if (!spec.parent.empty()) {
-            EXPECT_TRUE(seen.contains(spec.parent)) << spec.name << " precedes its parent " << spec.parent;
-            const ControlSpec *parent = FindSpec(spec.parent);
+    for (const ControlSpec &row : Layout()) {
+        EXPECT_TRUE(seen.insert(row.name).second) << "duplicate row " << row.name;
+        if (!row.parent.empty()) {
+            EXPECT_TRUE(seen.contains(row.parent)) << row.name << " precedes its parent " << row.parent;
+            const ControlSpec *parent = FindSpec(row.parent);
             ASSERT_NE(parent, nullptr);
             EXPECT_TRUE(parent->kind == ControlKind::Panel || parent->kind == ControlKind::GroupBox)
-                << spec.name << " lies in " << spec.parent << ", which is no container";
+                << row.name << " lies in " << row.parent << ", which is no container";
         }
     }
     EXPECT_EQ(seen.size(), 25u);
@@ -130,18 +130,18 @@ TEST(Layout, FieldsAndButtonsOfThePanels)
         {"SpeedBljqd", ControlKind::SpeedButton, "GroupBox2", {216, 200, 57, 25}, "确定", -1, true},
         {"SpeedBsjwj", ControlKind::PushButton, "", {608, 117, 125, 45}, "安装数据文件", -1, false},
     };
-    for (const Expected &row : rows) {
-        const ControlSpec *spec = FindSpec(row.name);
-        ASSERT_NE(spec, nullptr) << row.name;
-        EXPECT_EQ(spec->kind, row.kind) << row.name;
-        EXPECT_EQ(spec->parent, row.parent) << row.name;
-        EXPECT_EQ(spec->rect.left, row.rect.left) << row.name;
-        EXPECT_EQ(spec->rect.top, row.rect.top) << row.name;
-        EXPECT_EQ(spec->rect.width, row.rect.width) << row.name;
-        EXPECT_EQ(spec->rect.height, row.rect.height) << row.name;
-        EXPECT_EQ(spec->text, row.text) << row.name;
-        EXPECT_EQ(spec->tabOrder, row.tabOrder) << row.name;
-        EXPECT_EQ(spec->visible, row.visible) << row.name;
+    for (const Expected &want : rows) {
+        const ControlSpec *actual = FindSpec(want.name);
+        ASSERT_NE(actual, nullptr) << want.name;
+        EXPECT_EQ(actual->kind, want.kind) << want.name;
+        EXPECT_EQ(actual->parent, want.parent) << want.name;
+        EXPECT_EQ(actual->rect.left, want.rect.left) << want.name;
+        EXPECT_EQ(actual->rect.top, want.rect.top) << want.name;
+        EXPECT_EQ(actual->rect.width, want.rect.width) << want.name;
+        EXPECT_EQ(actual->rect.height, want.rect.height) << want.name;
+        EXPECT_EQ(actual->text, want.text) << want.name;
+        EXPECT_EQ(actual->tabOrder, want.tabOrder) << want.name;
+        EXPECT_EQ(actual->visible, want.visible) << want.name;
     }
     EXPECT_TRUE(FindSpec("EditPath")->flags & kReadOnly);
     EXPECT_EQ(FindSpec("EditPath")->font.height, 14);
@@ -192,7 +192,7 @@ TEST(Form, MembersAreTheLayoutsControls)
     EXPECT_EQ(form.Controls().size(), Layout().size());
     EXPECT_EQ(&form.Panel3, &form.ControlNamed("Panel3"));
     EXPECT_EQ(form.Labeltcqz.Name(), "Labeltcqz");
-    EXPECT_EQ(form.ShellTreeV.Spec().kind, ControlKind::FolderTree);
+    EXPECT_EQ(form.ShellTreeV.Row().kind, ControlKind::FolderTree);
     EXPECT_THROW(form.ControlNamed("Panel2"), Error);
 }
 

@@ -1,0 +1,199 @@
+// Commands about top-level windows: window, wait-gone, windows, focus, dpi.
+#include "commands.h"
+#include "output.h"
+#include "report.h"
+#include "wait.h"
+#include "window_query.h"
+
+namespace qzdrive {
+
+namespace {
+
+const std::set<std::wstring> kFilterOptions = {L"class", L"title", L"title-contains", L"pid", L"timeout-ms"};
+
+WindowFilter FilterFrom(const Args &args)
+{
+    WindowFilter filter;
+    filter.className = args.Value(L"class");
+    filter.title = args.Value(L"title");
+    filter.titleContains = args.Value(L"title-contains");
+    filter.pid = PidOption(args);
+    filter.includeHidden = args.Has(L"hidden");
+    return filter;
+}
+
+std::wstring Describe(const WindowFilter &filter)
+{
+    std::wstring text = L"window";
+    if (filter.className)
+        text += L" of class '" + *filter.className + L"'";
+    if (filter.title)
+        text += L" titled '" + *filter.title + L"'";
+    if (filter.titleContains)
+        text += L" with '" + *filter.titleContains + L"' in its title";
+    if (filter.pid)
+        text += L" of process " + std::to_wstring(*filter.pid);
+    return text;
+}
+
+// Releases a device context taken with GetDC.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc()
+    {
+        if (dc_)
+            ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc &) = delete;
+    ScreenDc &operator=(const ScreenDc &) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+}  // namespace
+
+void WindowCommand(const Words &words)
+{
+    const Args args(words, kFilterOptions, {L"hidden"});
+    args.ExpectPositional(0, 0, L"only options");
+    const WindowFilter filter = FilterFrom(args);
+    if (!filter.className && !filter.title && !filter.titleContains && !filter.pid)
+        throw UsageError{L"window needs --class, --title, --title-contains or --pid"};
+    const long long timeout = TimeoutOption(args);
+    std::vector<HWND> found;
+    Deadline(timeout).Poll([&] {
+        found = FindTopLevel(filter);
+        return !found.empty();
+    });
+    if (found.empty())
+        throw Failure{L"no " + Describe(filter) + L" within " + std::to_wstring(timeout) + L" ms"};
+    EmitWindow(found.front());
+    Emit("count", static_cast<long long>(found.size()));
+}
+
+void WaitGoneCommand(const Words &words)
+{
+    std::set<std::wstring> options = kFilterOptions;
+    options.insert(L"hwnd");
+    const Args args(words, options, {L"hidden"});
+    args.ExpectPositional(0, 0, L"only options");
+    const WindowFilter filter = FilterFrom(args);
+    const auto handle = args.Integer(L"hwnd");
+    if (!handle && !filter.className && !filter.title && !filter.titleContains && !filter.pid)
+        throw UsageError{L"wait-gone needs --hwnd, --class, --title, --title-contains or --pid"};
+    HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle.value_or(0)));
+    const auto present = [&] {
+        if (handle)
+            return IsWindow(window) && (filter.includeHidden || IsWindowVisible(window));
+        return !FindTopLevel(filter).empty();
+    };
+    const long long timeout = TimeoutOption(args);
+    const Deadline deadline(timeout);
+    const bool gone = deadline.Poll([&] { return !present(); });
+    if (!gone) {
+        throw Failure{(handle ? L"window " + Hex(window) : Describe(filter)) + L" still there after " +
+                      std::to_wstring(timeout) + L" ms"};
+    }
+    EmitFlag("gone", true);
+    Emit("waited_ms", deadline.ElapsedMs());
+}
+
+void WindowsCommand(const Words &words)
+{
+    const Args args(words, {L"pid"}, {L"all"});
+    args.ExpectPositional(0, 0, L"only options");
+    std::set<DWORD> pids;
+    if (const auto pid = PidOption(args))
+        pids.insert(*pid);
+    else if (!args.Has(L"all"))
+        pids = LauncherProcesses();
+    if (pids.empty() && !args.Has(L"all"))
+        throw Failure{L"no launcher window (class TForm_qz) is open"};
+    long long count = 0;
+    for (HWND window : TopLevelWindows()) {
+        if (!pids.empty() && !pids.contains(ProcessOf(window)))
+            continue;
+        ++count;
+        EmitWindow(window, "window_" + std::to_string(count) + "_");
+    }
+    Emit("count", count);
+}
+
+void FocusCommand(const Words &words)
+{
+    const Args args(words, {L"pid", L"timeout-ms"}, {});
+    args.ExpectPositional(0, 0, L"only options");
+    const long long timeout = TimeoutOption(args);
+    const auto pid = PidOption(args);
+    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
+    if (!main)
+        throw Failure{L"no launcher main window within " + std::to_wstring(timeout) + L" ms"};
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(ThreadOf(main), &info);
+    HWND foreground = GetForegroundWindow();
+    Emit("main", Hex(main));
+    Emit("foreground", Hex(foreground));
+    Emit("foreground_class", foreground ? ClassName(foreground) : L"");
+    Emit("foreground_title", foreground ? WindowText(foreground) : L"");
+    Emit("active", Hex(info.hwndActive));
+    Emit("focus", Hex(info.hwndFocus));
+    Emit("focus_name", info.hwndFocus ? ControlName(info.hwndFocus) : L"");
+    Emit("focus_class", info.hwndFocus ? ClassName(info.hwndFocus) : L"");
+    Emit("capture", Hex(info.hwndCapture));
+}
+
+void DpiCommand(const Words &words)
+{
+    const Args args(words, {}, {});
+    args.ExpectPositional(0, 0, L"no arguments");
+    const ScreenDc screen;
+    Emit("dpi", GetDeviceCaps(screen.get(), LOGPIXELSX));
+    Emit("dpi_y", GetDeviceCaps(screen.get(), LOGPIXELSY));
+    Emit("screen_width", GetSystemMetrics(SM_CXSCREEN));
+    Emit("screen_height", GetSystemMetrics(SM_CYSCREEN));
+}
+
+}  // namespace qzdrive
+
+namespace qzdrive {
+
+// Posts a window-menu command to a top-level window, as the task bar does for
+// its entry's menu: close, minimize or restore.
+void SysCommandCommand(const Words &words)
+{
+    std::set<std::wstring> options = kFilterOptions;
+    options.insert(L"command");
+    const Args args(words, options, {L"hidden"});
+    args.ExpectPositional(0, 0, L"only options");
+    const WindowFilter filter = FilterFrom(args);
+    if (!filter.className && !filter.title && !filter.titleContains && !filter.pid)
+        throw UsageError{L"syscommand needs --class, --title, --title-contains or --pid"};
+    const std::wstring command = args.Value(L"command").value_or(L"");
+    WPARAM code = 0;
+    if (command == L"close")
+        code = SC_CLOSE;
+    else if (command == L"minimize")
+        code = SC_MINIMIZE;
+    else if (command == L"restore")
+        code = SC_RESTORE;
+    else
+        throw UsageError{L"syscommand --command must be close, minimize or restore"};
+    const long long timeout = TimeoutOption(args);
+    std::vector<HWND> found;
+    Deadline(timeout).Poll([&] {
+        found = FindTopLevel(filter);
+        return !found.empty();
+    });
+    if (found.empty())
+        throw Failure{L"no " + Describe(filter) + L" within " + std::to_wstring(timeout) + L" ms"};
+    if (!PostMessageW(found.front(), WM_SYSCOMMAND, code, 0))
+        throw Failure{L"cannot post to " + Describe(filter)};
+    Settle(found.front(), 2);
+    EmitWindow(found.front());
+}
+
+}  // namespace qzdrive

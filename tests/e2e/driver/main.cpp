@@ -1,0 +1,124 @@
+// qzdrive: drives the setup launcher from outside, one command per run.
+//
+//   qzdrive <command> [arguments] [--options]
+//
+// Results are key=value lines in UTF-8 on stdout. Exit code 0: done;
+// 1: an expectation failed or a wait timed out (message on stderr);
+// 2: wrong arguments. "qzdrive help" lists the commands; tests/e2e/README.md
+// describes them and their keys.
+#include "commands.h"
+#include "output.h"
+#include "wait.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace qzdrive {
+
+std::optional<DWORD> PidOption(const Args &args)
+{
+    const auto pid = args.Integer(L"pid");
+    if (!pid)
+        return std::nullopt;
+    return static_cast<DWORD>(*pid);
+}
+
+long long TimeoutOption(const Args &args)
+{
+    return args.Integer(L"timeout-ms", kDefaultTimeoutMs);
+}
+
+void Settle(HWND window, int rounds)
+{
+    for (int i = 0; i < rounds; ++i) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result))
+            return;  // gone, or busy: nothing more to wait for here
+    }
+}
+
+namespace {
+
+struct CommandEntry {
+    const wchar_t *name;
+    void (*run)(const Words &);
+    const wchar_t *usage;
+};
+
+constexpr CommandEntry kCommands[] = {
+    {L"window", WindowCommand,
+     L"window [--class C] [--title T] [--title-contains T] [--pid N] [--hidden] [--timeout-ms N]"},
+    {L"wait-gone", WaitGoneCommand,
+     L"wait-gone [--hwnd H | --class C | --title T | --title-contains T | --pid N] [--hidden] [--timeout-ms N]"},
+    {L"windows", WindowsCommand, L"windows [--pid N | --all]"},
+    {L"control", ControlCommand,
+     L"control NAME [--visible 0|1] [--enabled 0|1] [--text T] [--pid N] [--timeout-ms N]"},
+    {L"controls", ControlsCommand, L"controls [--pid N] [--timeout-ms N]"},
+    {L"get-text", GetTextCommand, L"get-text NAME [--pid N] [--timeout-ms N]"},
+    {L"set-text", SetTextCommand, L"set-text NAME TEXT [--pid N] [--timeout-ms N]"},
+    {L"type", TypeCommand, L"type NAME TEXT [--append | --replace] [--post] [--pid N] [--timeout-ms N]"},
+    {L"key", KeyCommand, L"key NAME KEY | key --input KEY   [--pid N] [--timeout-ms N]"},
+    {L"click", ClickCommand, L"click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
+    {L"post-click", PostClickCommand,
+     L"post-click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
+    {L"msgbox", MsgBoxCommand, L"msgbox [--title T] [--pid N | --any] [--timeout-ms N]"},
+    {L"msgbox-press", MsgBoxPressCommand,
+     L"msgbox-press (--id N | --text T) [--click] [--no-wait] [--title T] [--pid N | --any] [--timeout-ms N]"},
+    {L"wait-no-msgbox", WaitNoMsgBoxCommand, L"wait-no-msgbox [--title T] [--pid N | --any] [--timeout-ms N]"},
+    {L"focus", FocusCommand, L"focus [--pid N] [--timeout-ms N]"},
+    {L"dpi", DpiCommand, L"dpi"},
+    {L"syscommand", SysCommandCommand,
+     L"syscommand (--class C | --title T | --title-contains T | --pid N) --command close|minimize|restore [--hidden] [--timeout-ms N]"},
+};
+
+std::wstring UsageText()
+{
+    std::wstring text = L"usage: qzdrive <command> [arguments]\n";
+    for (const auto &command : kCommands)
+        text += L"  " + std::wstring(command.usage) + L"\n";
+    return text;
+}
+
+int Run(int argc, wchar_t **argv)
+{
+    if (argc < 2) {
+        WriteStderr(UsageText());
+        return 2;
+    }
+    const std::wstring_view name = argv[1];
+    if (name == L"help" || name == L"--help") {
+        WriteStdout(UsageText());
+        return 0;
+    }
+    const Words words(argv + 2, argv + argc);
+    for (const auto &command : kCommands) {
+        if (name != command.name)
+            continue;
+        try {
+            command.run(words);
+            return 0;
+        } catch (const Failure &failure) {
+            Complain(failure.message);
+            return 1;
+        } catch (const UsageError &error) {
+            Complain(error.message);
+            Complain(L"usage: qzdrive " + std::wstring(command.usage));
+            return 2;
+        }
+    }
+    Complain(L"unknown command '" + std::wstring(name) + L"'");
+    WriteStderr(UsageText());
+    return 2;
+}
+
+}  // namespace
+
+}  // namespace qzdrive
+
+int wmain(int argc, wchar_t **argv)
+{
+    // Screen coordinates in pixels, whatever the dots per inch.
+    SetProcessDPIAware();
+    return qzdrive::Run(argc, argv);
+}

@@ -1,0 +1,485 @@
+# End-to-end harness: a private X display and Wine prefix per run, programs
+# started under Wine, qzdrive.exe to look at and drive their windows,
+# screenshots, and small assertions. Sourced by scenario scripts after
+# scripts/common.sh:
+#
+#   source "$QZ_ROOT/scripts/common.sh"   (or its path relative to the script)
+#   source "$QZ_ROOT/tests/e2e/harness.sh"
+#   e2e_init
+#   ... e2e_start / e2e_drive / expect_eq ...
+#   e2e_finish
+#
+# Everything the harness starts (Xvfb by its PID, the private prefix's
+# wineserver by `wineserver -k`) is stopped by e2e_cleanup, which e2e_init
+# installs as the EXIT trap. README.md in this folder describes each function.
+# shellcheck shell=bash
+# Variables and optional arguments here are for the scripts that source this:
+# shellcheck disable=SC2034,SC2119,SC2120,SC2317
+
+if [ -z "${QZ_ROOT:-}" ] || ! declare -F qz_wine >/dev/null; then
+    echo "harness.sh: source scripts/common.sh first" >&2
+    return 2 2>/dev/null || exit 2
+fi
+
+# Where qzdrive.exe and e2e_fixture.exe were built.
+E2E_BIN=${E2E_BIN:-$QZ_ROOT/build/win64/tests/e2e}
+E2E_DRIVER=${E2E_DRIVER:-$E2E_BIN/qzdrive.exe}
+# Screen of the private X server.
+E2E_SCREEN=${E2E_SCREEN:-1024x768x24}
+# Longest run of one qzdrive command, in seconds (its own waits are shorter).
+E2E_DRIVE_LIMIT=${E2E_DRIVE_LIMIT:-120}
+
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_WORK=         # this run's folder: logs, screenshots, media
+E2E_WORK_OWNED=   # 1 when the harness made E2E_WORK
+E2E_XVFB_PID=
+E2E_DISPLAY_BEFORE=
+E2E_PREFIX=       # the private Wine prefix
+E2E_PREFIX_OWNED= # 1 when the harness made the prefix's folder
+E2E_SOURCE_PREFIX=
+E2E_PIDS=()       # wine64 processes started by e2e_start
+E2E_PID=          # the last of them
+E2E_EXIT_CODE=    # set by e2e_wait_exit
+E2E_MEDIA=        # set by e2e_media_create
+E2E_OUT=          # stdout of the last e2e_drive
+E2E_ERR=          # stderr of the last e2e_drive
+E2E_STATUS=       # exit code of the last e2e_drive
+
+e2e_say() { printf '  .. %s\n' "$*"; }
+e2e_warn() { printf 'e2e: %s\n' "$*" >&2; }
+
+# Milliseconds since the epoch.
+e2e_now_ms() { date +%s%3N; }
+
+# ---------------------------------------------------------------- run folder
+
+# e2e_work_create [DIR]: the folder for this run's files (default: a new one
+# under build/e2e/). Sets E2E_WORK.
+e2e_work_create() {
+    if [ -n "${1:-}" ]; then
+        mkdir -p "$1" && E2E_WORK=$(cd "$1" && pwd) || return 1
+    else
+        mkdir -p "$QZ_ROOT/build/e2e" || return 1
+        E2E_WORK=$(mktemp -d "$QZ_ROOT/build/e2e/run.XXXXXX") || return 1
+        E2E_WORK_OWNED=1
+    fi
+}
+
+# ---------------------------------------------------------------- X server
+
+# e2e_xvfb_start [WxHxD]: starts Xvfb on a display number it picks itself,
+# waits until it accepts clients, exports DISPLAY and keeps E2E_XVFB_PID.
+e2e_xvfb_start() {
+    local screen=${1:-$E2E_SCREEN} numberfile log deadline number=
+    numberfile=$(mktemp "${E2E_WORK:-/tmp}/xvfb-display.XXXXXX") || return 1
+    log=${E2E_WORK:-/tmp}/xvfb.log
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberfile" </dev/null >"$log" 2>&1 &
+    E2E_XVFB_PID=$!
+    deadline=$(($(e2e_now_ms) + 15000))
+    while :; do
+        # Xvfb writes the number and a newline once it is ready.
+        if [ "$(wc -l <"$numberfile")" -ge 1 ]; then
+            number=$(head -n1 "$numberfile")
+            break
+        fi
+        if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+            e2e_warn "Xvfb exited at start:"; tail -n 5 "$log" >&2
+            E2E_XVFB_PID=
+            rm -f "$numberfile"
+            return 1
+        fi
+        if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
+            e2e_warn "Xvfb gave no display number within 15 s"
+            rm -f "$numberfile"
+            e2e_xvfb_stop
+            return 1
+        fi
+        sleep 0.05
+    done
+    rm -f "$numberfile"
+    E2E_DISPLAY_BEFORE=${DISPLAY-__unset__}
+    export DISPLAY=":$number"
+}
+
+# e2e_xvfb_stop: stops the Xvfb that e2e_xvfb_start started (by its PID) and
+# gives DISPLAY back its earlier value.
+e2e_xvfb_stop() {
+    [ -n "$E2E_XVFB_PID" ] || return 0
+    e2e_stop_pid "$E2E_XVFB_PID" 5000
+    E2E_XVFB_PID=
+    if [ "$E2E_DISPLAY_BEFORE" = __unset__ ]; then
+        unset DISPLAY
+    elif [ -n "$E2E_DISPLAY_BEFORE" ]; then
+        export DISPLAY=$E2E_DISPLAY_BEFORE
+    fi
+}
+
+# e2e_stop_pid PID [GRACE_MS]: ends a child of this shell: TERM, then KILL
+# after the grace period; reaps it.
+e2e_stop_pid() {
+    local pid=$1 grace=${2:-5000} deadline
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+    kill -TERM "$pid" 2>/dev/null
+    deadline=$(($(e2e_now_ms) + grace))
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
+            kill -KILL "$pid" 2>/dev/null
+            break
+        fi
+        sleep 0.05
+    done
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+# ---------------------------------------------------------------- Wine prefix
+
+# e2e_prefix_create [DIR]: copies the prepared prefix ($QZ_WINEPREFIX, made by
+# scripts/setup) into DIR (default: a new folder under build/e2e/), points
+# QZ_WINEPREFIX at the copy and starts its wineserver, kept running until
+# e2e_prefix_stop.
+e2e_prefix_create() {
+    local dir=${1:-}
+    if [ ! -f "$QZ_WINEPREFIX/system.reg" ]; then
+        e2e_warn "no prepared Wine prefix at $QZ_WINEPREFIX: run scripts/setup"
+        return 1
+    fi
+    if [ -z "$dir" ]; then
+        mkdir -p "$QZ_ROOT/build/e2e" || return 1
+        dir=$(mktemp -d "$QZ_ROOT/build/e2e/prefix.XXXXXX") || return 1
+        E2E_PREFIX_OWNED=1
+    else
+        mkdir -p "$dir" || return 1
+    fi
+    E2E_SOURCE_PREFIX=$QZ_WINEPREFIX
+    cp -a "$QZ_WINEPREFIX/." "$dir/" || return 1
+    rm -f "$dir/wineserver"
+    E2E_PREFIX=$(cd "$dir" && pwd)
+    QZ_WINEPREFIX=$E2E_PREFIX
+    export QZ_WINEPREFIX
+    # A persistent server: it stays up between qzdrive runs, so that each
+    # costs a fraction of a second.
+    WINEPREFIX=$QZ_WINEPREFIX "$QZ_WINESERVER" -p || return 1
+    # No window manager runs on the private display: Wine places, activates
+    # and hides its windows itself, instead of waiting (2 s each time) for a
+    # window manager to acknowledge that a window was hidden.
+    e2e_registry_import '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"'
+}
+
+# e2e_registry_import LINE...: imports lines in .reg syntax (after the REGEDIT4
+# header, which this adds) into the private prefix's registry.
+e2e_registry_import() {
+    local regfile status
+    regfile=$(mktemp "${E2E_WORK:-/tmp}/import.XXXXXX.reg") || return 1
+    { echo REGEDIT4; echo; printf '%s\n' "$@"; } >"$regfile"
+    QZ_WINE_TIMEOUT=60 qz_wine regedit /S "$(windows_path "$regfile")" >/dev/null 2>&1
+    status=$?
+    rm -f "$regfile"
+    return $status
+}
+
+# e2e_prefix_stop: ends every program of the private prefix and its
+# wineserver, and waits until the server has gone.
+e2e_prefix_stop() {
+    [ -n "$E2E_PREFIX" ] || return 0
+    WINEPREFIX=$E2E_PREFIX "$QZ_WINESERVER" -k 2>/dev/null
+    WINEPREFIX=$E2E_PREFIX timeout 30 "$QZ_WINESERVER" -w 2>/dev/null
+    return 0
+}
+
+# e2e_prefix_remove: stops the private prefix, deletes its folder when the
+# harness made it (and E2E_KEEP is not 1), and points QZ_WINEPREFIX back at
+# the prepared prefix.
+e2e_prefix_remove() {
+    [ -n "$E2E_PREFIX" ] || return 0
+    e2e_prefix_stop
+    if [ "$E2E_PREFIX_OWNED" = 1 ] && [ "${E2E_KEEP:-0}" != 1 ]; then
+        rm -rf "$E2E_PREFIX"
+    fi
+    QZ_WINEPREFIX=$E2E_SOURCE_PREFIX
+    E2E_PREFIX=
+}
+
+# e2e_set_dpi DPI: the private prefix's dots per inch (96 = 100 %, 120 =
+# 125 %, 144 = 150 %), for programs started afterwards. Wine 8 reads
+# LogPixels under HKCU\Control Panel\Desktop; the font key is set alike.
+e2e_set_dpi() {
+    local dpi=$1 value
+    [[ $dpi =~ ^[0-9]+$ ]] || { e2e_warn "e2e_set_dpi: not a number: $dpi"; return 2; }
+    value=$(printf '"LogPixels"=dword:%08x' "$dpi")
+    e2e_registry_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' "$value" '' \
+        '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' "$value"
+}
+
+# ---------------------------------------------------------------- media folder
+
+# e2e_media_create QZ_EXE [DIR]: a media folder (default: E2E_WORK/media)
+# holding a copy of QZ_EXE as qz.exe. Sets E2E_MEDIA.
+e2e_media_create() {
+    local exe=$1 dir=${2:-$E2E_WORK/media}
+    [ -f "$exe" ] || { e2e_warn "e2e_media_create: no file $exe"; return 1; }
+    mkdir -p "$dir" || return 1
+    E2E_MEDIA=$(cd "$dir" && pwd)
+    cp "$exe" "$E2E_MEDIA/qz.exe"
+}
+
+# e2e_media_add RELATIVE_PATH [SOURCE]: puts a file into the media folder at
+# RELATIVE_PATH (e.g. 'Msde/SETUP.EXE'), copied from SOURCE, or from stdin
+# when no SOURCE is given.
+e2e_media_add() {
+    local relative=$1 source=${2:-} target
+    [ -n "$E2E_MEDIA" ] || { e2e_warn "e2e_media_add: call e2e_media_create first"; return 1; }
+    target=$E2E_MEDIA/$relative
+    mkdir -p "$(dirname "$target")" || return 1
+    if [ -n "$source" ]; then
+        cp "$source" "$target"
+    else
+        cat >"$target"
+    fi
+}
+
+# ---------------------------------------------------------------- programs
+
+# e2e_start WORKDIR PROGRAM [ARGS...]: starts a Windows program in the
+# background under Wine (the private prefix, code page 936) with WORKDIR as
+# its current folder. E2E_PID is the wine64 process, whose exit status is the
+# program's exit code; its output goes to E2E_WORK/program-PID.log.
+e2e_start() {
+    local workdir=$1 program=$2 log
+    shift 2
+    [ -d "$workdir" ] || { e2e_warn "e2e_start: no folder $workdir"; return 1; }
+    [ -f "$program" ] && program=$(windows_path "$program")
+    log=$(mktemp "${E2E_WORK:-/tmp}/program.XXXXXX") || return 1
+    (
+        cd "$workdir" &&
+            exec env WINEPREFIX="$QZ_WINEPREFIX" WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" \
+                WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" LC_ALL=zh_CN.UTF-8 \
+                "$QZ_WINE" "$program" "$@"
+    ) </dev/null >"$log" 2>&1 &
+    E2E_PID=$!
+    E2E_PIDS+=("$E2E_PID")
+    mv "$log" "${E2E_WORK:-/tmp}/program-$E2E_PID.log"
+}
+
+# e2e_running [PID]: true while the program (default E2E_PID) runs.
+e2e_running() {
+    kill -0 "${1:-$E2E_PID}" 2>/dev/null
+}
+
+# e2e_wait_exit [TIMEOUT_MS] [PID]: waits for a program started by e2e_start
+# (default E2E_PID) to end; sets E2E_EXIT_CODE to its exit code and returns 0,
+# or returns 1 when it still runs at the deadline (default 10000 ms).
+e2e_wait_exit() {
+    local timeout=${1:-10000} pid=${2:-$E2E_PID} deadline
+    E2E_EXIT_CODE=
+    deadline=$(($(e2e_now_ms) + timeout))
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
+            e2e_warn "process $pid still runs after $timeout ms"
+            return 1
+        fi
+        sleep 0.05
+    done
+    wait "$pid"
+    E2E_EXIT_CODE=$?
+    return 0
+}
+
+# ---------------------------------------------------------------- qzdrive
+
+# e2e_drive COMMAND [ARGS...]: runs qzdrive.exe in the private prefix. Its
+# key=value lines go to E2E_OUT, its messages to E2E_ERR, its exit code to
+# E2E_STATUS (and the return status): 0 done, 1 failed or timed out, 2 usage.
+e2e_drive() {
+    local errfile
+    errfile=$(mktemp "${E2E_WORK:-/tmp}/drive-err.XXXXXX") || return 1
+    E2E_OUT=$(QZ_WINE_TIMEOUT=$E2E_DRIVE_LIMIT qz_wine "$E2E_DRIVER" "$@" 2>"$errfile")
+    E2E_STATUS=$?
+    E2E_ERR=$(<"$errfile")
+    rm -f "$errfile"
+    [ "${E2E_TRACE:-0}" = 1 ] && printf '  qzdrive %s -> %s\n' "$*" "$E2E_STATUS" >&2
+    return "$E2E_STATUS"
+}
+
+# e2e_get KEY [TEXT]: prints the value of KEY in TEXT (default E2E_OUT);
+# status 1 when the key is absent.
+e2e_get() {
+    local key=$1 text=${2-$E2E_OUT} line
+    while IFS= read -r line; do
+        if [[ $line == "$key="* ]]; then
+            printf '%s' "${line#*=}"
+            return 0
+        fi
+    done <<<"$text"
+    return 1
+}
+
+# e2e_rect_field RECT INDEX: one number of "left,top,right,bottom" (0-3).
+e2e_rect_field() {
+    local parts
+    IFS=, read -r -a parts <<<"$1"
+    printf '%s' "${parts[$2]}"
+}
+
+# ---------------------------------------------------------------- pictures
+
+# e2e_screenshot FILE.png: the whole screen of the private X server.
+e2e_screenshot() {
+    import -display "$DISPLAY" -window root "$1"
+}
+
+# e2e_crop IMAGE X Y WIDTH HEIGHT OUT: a rectangle of IMAGE.
+e2e_crop() {
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage "$6"
+}
+
+# e2e_screenshot_rect FILE X Y WIDTH HEIGHT: a screen rectangle.
+e2e_screenshot_rect() {
+    local whole
+    whole=$(mktemp "${E2E_WORK:-/tmp}/screen.XXXXXX.png") || return 1
+    e2e_screenshot "$whole" && e2e_crop "$whole" "$2" "$3" "$4" "$5" "$1"
+    local status=$?
+    rm -f "$whole"
+    return $status
+}
+
+# e2e_pixel IMAGE X Y: the colour of one pixel as RRGGBB.
+e2e_pixel() {
+    convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6
+}
+
+# e2e_image_diff A B: prints the root-mean-square difference of two images of
+# the same size, from 0 (same) to 1; status 1 when they cannot be compared.
+e2e_image_diff() {
+    local result size_a size_b
+    size_a=$(identify -format '%wx%h' "$1" 2>/dev/null)
+    size_b=$(identify -format '%wx%h' "$2" 2>/dev/null)
+    if [ -z "$size_a" ] || [ "$size_a" != "$size_b" ]; then
+        e2e_warn "cannot compare $1 (${size_a:-unreadable}) and $2 (${size_b:-unreadable})"
+        return 1
+    fi
+    result=$(compare -metric RMSE "$1" "$2" null: 2>&1)
+    # "1234.5 (0.0188)": the number in brackets is the normalised one.
+    if [[ $result =~ \(([0-9.e+-]+)\) ]]; then
+        printf '%s' "${BASH_REMATCH[1]}"
+        return 0
+    fi
+    e2e_warn "cannot compare $1 and $2: $result"
+    return 1
+}
+
+# ---------------------------------------------------------------- assertions
+
+e2e_pass() { E2E_PASSED=$((E2E_PASSED + 1)); }
+
+# e2e_fail WHAT EXPECTED ACTUAL [DEPTH]: counts and reports a failure.
+e2e_fail() {
+    local depth=${4:-1}
+    E2E_FAILED=$((E2E_FAILED + 1))
+    printf 'FAIL: %s\n  expected: %s\n  actual:   %s\n  at %s:%s\n' "$1" "$2" "$3" \
+        "${BASH_SOURCE[depth + 1]##*/}" "${BASH_LINENO[depth]}"
+}
+
+# expect_eq WHAT EXPECTED ACTUAL
+expect_eq() {
+    if [ "$2" == "$3" ]; then
+        e2e_pass
+    else
+        e2e_fail "$1" "$2" "$3" 1
+    fi
+}
+
+# expect_key KEY EXPECTED [WHAT]: the value of KEY in the last qzdrive output.
+expect_key() {
+    local actual
+    actual=$(e2e_get "$1") || actual="(no key $1)"
+    if [ "$2" == "$actual" ]; then
+        e2e_pass
+    else
+        e2e_fail "${3:+$3: }$1" "$2" "$actual" 1
+    fi
+}
+
+# expect_true WHAT COMMAND [ARGS...]: passes when the command succeeds. It runs
+# in this shell, so after `expect_true ... e2e_drive ...` E2E_OUT is set.
+expect_true() {
+    local what=$1
+    shift
+    "$@"
+    local status=$?
+    if [ "$status" -eq 0 ]; then
+        e2e_pass
+    else
+        local detail="status $status"
+        [ "$1" = e2e_drive ] && [ -n "$E2E_ERR" ] && detail+=": $E2E_ERR"
+        e2e_fail "$what" "success of: $*" "$detail" 1
+    fi
+}
+
+# expect_status WHAT STATUS COMMAND [ARGS...]: passes when the command ends
+# with that exit status (e.g. 1 for an expected time-out of qzdrive).
+expect_status() {
+    local what=$1 expected=$2
+    shift 2
+    "$@"
+    local status=$?
+    if [ "$status" -eq "$expected" ]; then
+        e2e_pass
+    else
+        e2e_fail "$what" "status $expected of: $*" "status $status" 1
+    fi
+}
+
+# expect_close WHAT MAX ACTUAL: passes when the number ACTUAL is at most MAX.
+expect_close() {
+    if [ -n "$3" ] && awk -v a="$3" -v m="$2" 'BEGIN { exit !(a + 0 <= m + 0) }'; then
+        e2e_pass
+    else
+        e2e_fail "$1" "at most $2" "${3:-(nothing)}" 1
+    fi
+}
+
+# e2e_finish: prints "N passed, M failed" alone on a line; status 1 when M > 0.
+e2e_finish() {
+    echo "$E2E_PASSED passed, $E2E_FAILED failed"
+    [ "$E2E_FAILED" -eq 0 ]
+}
+
+# ---------------------------------------------------------------- set-up and clean-up
+
+# e2e_cleanup: stops everything the harness started: the programs and
+# wineserver of the private prefix, then Xvfb; deletes the prefix copy, and
+# the run folder unless something failed (or E2E_KEEP=1).
+e2e_cleanup() {
+    local pid
+    e2e_prefix_remove
+    for pid in "${E2E_PIDS[@]}"; do
+        e2e_stop_pid "$pid" 5000
+    done
+    E2E_PIDS=()
+    e2e_xvfb_stop
+    if [ "$E2E_WORK_OWNED" = 1 ] && [ -n "$E2E_WORK" ]; then
+        if [ "$E2E_FAILED" -eq 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then
+            rm -rf "$E2E_WORK"
+        else
+            e2e_warn "files of this run kept in $E2E_WORK"
+        fi
+        E2E_WORK_OWNED=
+    fi
+}
+
+# e2e_init [WxHxD]: the usual start of a scenario: a run folder, the cleanup
+# trap, Xvfb, the private prefix; checks that qzdrive.exe is built.
+e2e_init() {
+    if [ ! -f "$E2E_DRIVER" ]; then
+        e2e_warn "no $E2E_DRIVER: build the win64 preset first (or set E2E_BIN / E2E_DRIVER)"
+        return 1
+    fi
+    e2e_work_create || return 1
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    e2e_xvfb_start "${1:-$E2E_SCREEN}" || return 1
+    e2e_prefix_create || return 1
+}

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# The launcher's main window under Wine: its frame, size, position and owner,
+# the hidden panels, the picture on screen, the hot zones, and the ways the
+# program ends (the exit zone, the task-bar entry's close), at 96, 120 and
+# 144 dots per inch and on a screen smaller than the window.
+#
+# Usage: tests/e2e/main_window.sh   (after scripts/build)
+# Ends with "N passed, M failed"; exit status 0 only when nothing failed.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+source "$QZ_ROOT/tests/e2e/harness.sh"
+
+QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
+PICTURE_REFERENCE=$QZ_ROOT/build/native/tests/tools/picture_reference
+for needed in "$QZ_EXE" "$PICTURE_REFERENCE"; do
+    [ -f "$needed" ] || { echo "main_window: no $needed: run scripts/build first" >&2; exit 1; }
+done
+
+e2e_init || { echo "main_window: the harness could not start" >&2; exit 1; }
+# What the window must show: the picture as the launcher decodes it.
+reference=$E2E_WORK/reference.ppm
+"$PICTURE_REFERENCE" "$QZ_ROOT/launcher/resources/background.jpg" "$reference" ||
+    { echo "main_window: cannot decode the reference picture" >&2; exit 1; }
+e2e_media_create "$QZ_EXE"
+
+# Window style bits.
+WS_POPUP=0x80000000 WS_CAPTION=0x00C00000 WS_SYSMENU=0x00080000 WS_THICKFRAME=0x00040000
+WS_MINIMIZEBOX=0x00020000 WS_MAXIMIZEBOX=0x00010000 WS_BORDER=0x00800000 WS_DLGFRAME=0x00400000
+
+has_bits() { (($(e2e_get style) & $1)); }
+lacks_bits() { ! (($(e2e_get style) & $1)); }
+
+start_launcher() {
+    e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
+    e2e_drive window --class TForm_qz --timeout-ms 30000
+}
+
+# The window shows the picture: its whole client area against the reference.
+expect_picture_on_screen() {
+    local what=$1 x y shot
+    e2e_drive window --class TForm_qz || { e2e_fail "$what: no window" "" "" 1; return; }
+    x=$(e2e_get x) y=$(e2e_get y)
+    shot=$E2E_WORK/$2.png
+    e2e_screenshot_rect "$shot" "$x" "$y" 795 576
+    expect_close "$what: the window shows the decoded picture" 0.002 "$(e2e_image_diff "$shot" "$reference")"
+}
+
+expect_exit_zero_after() {
+    local what=$1
+    shift
+    "$@"
+    if e2e_wait_exit 15000; then
+        expect_eq "$what: exit code" 0 "$E2E_EXIT_CODE"
+    else
+        e2e_fail "$what: the program ends" "an exit within 15 s" "still running" 1
+    fi
+}
+
+# -------------------------------------------------------- 96 dpi, 1024 x 768
+
+say "main window at 96 dpi"
+expect_true "the main window appears" start_launcher
+expect_key title "安装程序"
+expect_key class TForm_qz
+expect_key x 114 "centred: (1024 - 795) div 2"
+expect_key y 96 "centred: (768 - 576) div 2"
+expect_key width 795
+expect_key height 576
+expect_key client_width 795 "no frame: client equals window"
+expect_key client_height 576
+expect_true "a pop-up window" has_bits $WS_POPUP
+expect_true "no caption, border, frame or window menu" \
+    lacks_bits $((WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME))
+expect_key owner_class QzApplication
+expect_key owner_title "安装程序"
+
+e2e_drive window --class QzApplication
+expect_key width 0 "the application's own window"
+expect_key height 0 "the application's own window"
+expect_key title "安装程序" "the application's own window"
+expect_true "its window menu offers minimise and close" has_bits $((WS_SYSMENU | WS_MINIMIZEBOX))
+expect_true "its window menu offers no maximise or size" lacks_bits $((WS_MAXIMIZEBOX | WS_THICKFRAME))
+
+for panel in Panel3 Panel1 SpeedBsjwj; do
+    e2e_drive control "$panel"
+    expect_key visible 0 "$panel hidden at start"
+done
+for zone in Labelgzrj:92,200,281,257 Labelmsde:92,304,281,361 Labeltcqz:92,408,281,465; do
+    e2e_drive control "${zone%%:*}"
+    expect_key visible 1 "${zone%%:*}"
+    expect_key text "" "${zone%%:*} has no caption"
+    expect_key main_rect "${zone#*:}" "${zone%%:*} lies over its painted button"
+done
+# Values come escaped from the driver: "\" reads as "\\".
+for field in Editserver:"(local)" Editusername:sa EditPassW: 'EditPath:C:\\'; do
+    e2e_drive get-text "${field%%:*}"
+    expect_key text "${field#*:}" "${field%%:*} preset when the window showed"
+done
+
+expect_picture_on_screen "at start" start-96
+
+say "clicks outside the zones"
+# Client points: top left, the globe, between two zones, right of a zone,
+# just above and just left of the exit zone.
+for point in 10,10 600,300 186,280 300,330 186,407 91,436; do
+    e2e_drive click --x "${point%,*}" --y "${point#*,}"
+done
+expect_true "the launcher still runs" e2e_running
+expect_status "no message box" 0 e2e_drive wait-no-msgbox --any --timeout-ms 1000
+e2e_drive control Panel3
+expect_key visible 0 "Panel3 after clicks outside the zones"
+e2e_drive control Panel1
+expect_key visible 0 "Panel1 after clicks outside the zones"
+expect_picture_on_screen "after clicks outside the zones" outside-96
+
+say "the exit zone"
+# Its top-left pixel is inside.
+expect_exit_zero_after "a click in the exit zone" e2e_drive click --x 92 --y 408
+
+say "the task-bar entry's close"
+expect_true "the main window appears again" start_launcher
+expect_exit_zero_after "close from the application's window menu" \
+    e2e_drive syscommand --class QzApplication --command close
+
+# -------------------------------------------------------- 120 and 144 dpi
+
+for dpi in 120 144; do
+    say "main window at $dpi dpi"
+    e2e_set_dpi "$dpi"
+    expect_true "the main window appears at $dpi dpi" start_launcher
+    e2e_drive dpi
+    expect_key dpi "$dpi" "Wine's setting"
+    e2e_drive window --class TForm_qz
+    expect_key width 795 "at $dpi dpi"
+    expect_key height 576 "at $dpi dpi"
+    for zone in Labelgzrj:92,200,281,257 Labelmsde:92,304,281,361 Labeltcqz:92,408,281,465; do
+        e2e_drive control "${zone%%:*}"
+        expect_key main_rect "${zone#*:}" "${zone%%:*} at $dpi dpi"
+    done
+    expect_picture_on_screen "at $dpi dpi" "start-$dpi"
+    expect_exit_zero_after "exit zone at $dpi dpi" e2e_drive click --control Labeltcqz
+done
+e2e_set_dpi 96
+
+# -------------------------------------------------------- a smaller screen
+
+say "main window on a 640 x 480 screen"
+e2e_prefix_stop
+e2e_xvfb_stop
+e2e_xvfb_start 640x480x24
+expect_true "the main window appears on a small screen" start_launcher
+expect_key x -77 "(640 - 795) div 2"
+expect_key y -48 "(480 - 576) div 2"
+expect_key width 795
+expect_key height 576
+# The exit zone lies on screen at (15, 360); click its middle.
+expect_exit_zero_after "exit zone on a small screen" e2e_drive click --x 186 --y 436
+
+e2e_finish

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Static checks of the built launchers: a GUI program of the right machine
+# that needs only DLLs every Windows has (everything else is linked in).
+# Usage: check_qz.sh <dist folder>
+set -uo pipefail
+dist=${1:?usage: check_qz.sh <dist folder>}
+resource_dir=$(cd "$(dirname "$0")/../../launcher/resources" && pwd)
+
+passed=0
+failed=0
+check() {  # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $what"
+    fi
+}
+
+system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|advapi32|odbc32|uxtheme|msvcrt)\.dll$'
+
+check_exe() {
+    local triple=$1 format=$2 exe=$3
+    echo "checking $exe"
+    if [ ! -f "$exe" ]; then
+        check "$exe exists" false
+        return
+    fi
+    local headers imports unexpected
+    headers=$("$triple-objdump" -p "$exe")
+    imports=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
+    echo "  imports: $(tr '\n' ' ' <<<"$imports")"
+    unexpected=$(grep -vE "$system_dlls" <<<"$imports" || true)
+    check "$exe is a $format program" grep -q "file format $format" <<<"$("$triple-objdump" -f "$exe")"
+    check "$exe is a Windows GUI program" grep -qE '^Subsystem[[:space:]]+0+2' <<<"$headers"
+    check "$exe imports only system DLLs (not: ${unexpected//$'\n'/ })" [ -z "$unexpected" ]
+    check "$exe links no C++ runtime DLL" [ -z "$(grep -E 'libstdc|libgcc|winpthread|libjpeg' <<<"$imports")" ]
+    # The resource directory: each type entry, then its names and leaves.
+    local resources jpeg_size
+    resources=$(sed -n '/^The .rsrc Resource Directory section:/,/Resources start at/p' <<<"$headers")
+    jpeg_size=$(printf '0x%06x' "$(stat -c %s "$resource_dir/background.jpg")")
+    check "$exe: icon group MAINICON" grep -qE 'name: .*: MAINICON,' <<<"$resources"
+    check "$exe: cursor group HANDPOINT" grep -qE 'name: .*: HANDPOINT,' <<<"$resources"
+    check "$exe: bitmap BROWSEGLYPH" grep -qE 'name: .*: BROWSEGLYPH,' <<<"$resources"
+    check "$exe: picture BACKGROUND, the whole JPEG" \
+        grep -qE "BACKGROUND, Value: .*" <<<"$resources"
+    check "$exe: the picture resource holds $jpeg_size bytes" grep -qE "Leaf: Addr: 0x[0-9a-f]+, Size: $jpeg_size," <<<"$resources"
+    check "$exe: a version resource" grep -qE '^0[0-9a-f]+   Entry: ID: 0x000010,' <<<"$resources"
+    check "$exe: a manifest" grep -qE '^0[0-9a-f]+   Entry: ID: 0x000018,' <<<"$resources"
+    check "$exe: resources in Simplified Chinese" grep -qE 'Entry: ID: 0x000804,' <<<"$resources"
+}
+
+check_exe i686-w64-mingw32 pei-i386 "$dist/win32/qz.exe"
+check_exe x86_64-w64-mingw32 pei-x86-64 "$dist/win64/qz.exe"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
