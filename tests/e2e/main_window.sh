@@ -98,6 +98,8 @@ for field in Editserver:"(local)" Editusername:sa EditPassW: 'EditPath:C:\\'; do
 done
 
 expect_picture_on_screen "at start" start-96
+# Kept where a reader of the build finds it.
+cp "$E2E_WORK/start-96.png" "$QZ_ROOT/build/e2e/main-window.png"
 
 say "clicks outside the zones"
 # Client points: top left, the globe, between two zones, right of a zone,
