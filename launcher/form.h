@@ -31,6 +31,10 @@ public:
 
     // Show event: runs once, before the window is first painted.
     void FormShow(Control &sender);
+    // Database settings panel: show it, Back, and OK (the restore).
+    void SpeedBsjwjClick(Control &sender);
+    void SpeedBljfhClick(Control &sender);
+    void SpeedBQDClick(Control &sender);
     // Exit zone: closes the main window, which ends the program.
     void LabeltcqzClick(Control &sender);
 

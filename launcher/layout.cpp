@@ -19,7 +19,7 @@ using C = CursorKind;
 const ControlSpec kLayout[] = {
     // On the main window; later rows lie above earlier ones, the panels above all.
     {"Image1", K::Image, "", {0, 0, 795, 576}, "", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
-    {"SpeedBsjwj", K::PushButton, "", {608, 117, 125, 45}, "安装数据文件", kKaiBold16, false, -1, C::Hand, true, 0, nullptr},
+    {"SpeedBsjwj", K::PushButton, "", {608, 117, 125, 45}, "安装数据文件", kKaiBold16, false, -1, C::Hand, true, 0, &TForm_qz::SpeedBsjwjClick},
     {"Labelmsde", K::Label, "", {92, 304, 189, 57}, "Labelmsde", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
     {"Labelgzrj", K::Label, "", {92, 200, 189, 57}, "Labelgzrj", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
     {"Labeltcqz", K::Label, "", {92, 408, 189, 57}, "Labeltcqz", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabeltcqzClick},
@@ -40,8 +40,8 @@ const ControlSpec kLayout[] = {
     {"EditPath", K::Edit, "GroupBox1", {80, 85, 201, 22}, "", kSong14, true, 0, C::Normal, true, kReadOnly, nullptr},
     {"SpeedBlj", K::SpeedButton, "GroupBox1", {284, 85, 23, 22}, "", kWindowFont, true, -1, C::Hand, true, kGlyph, nullptr},
     {"Label2", K::Label, "Panel3", {24, 160, 42, 14}, "", kSong14Navy, true, -1, C::Normal, true, kAutoWidth, nullptr},
-    {"SpeedBQD", K::SpeedButton, "Panel3", {196, 160, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
-    {"SpeedBljfh", K::SpeedButton, "Panel3", {264, 160, 57, 25}, "返回", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
+    {"SpeedBQD", K::SpeedButton, "Panel3", {196, 160, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBQDClick},
+    {"SpeedBljfh", K::SpeedButton, "Panel3", {264, 160, 57, 25}, "返回", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBljfhClick},
 
     // The folder chooser panel.
     {"GroupBox2", K::GroupBox, "Panel1", {4, 4, 285, 246}, "请选择安装数据库的路径", kWindowFont, true, 0, C::Normal, true, 0, nullptr},

@@ -18,4 +18,15 @@ inline constexpr unsigned kBoxQuestion = 0x24;   // MB_YESNO | MB_ICONQUESTION
 inline constexpr int kAnswerYes = 6;             // IDYES
 inline constexpr int kAnswerNo = 7;              // IDNO
 
+// The database settings panel and the restore.
+inline constexpr const char *kEnterServer = "请输入服务器名称！";
+inline constexpr const char *kEnterUser = "请输入用户名！";
+inline constexpr const char *kChoosePath = "请选择数据库路径！";
+inline constexpr const char *kLoading = "正在加载数据。。。";
+inline constexpr const char *kConnectFailed = "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确";
+inline constexpr const char *kDatabaseExists = "数据库已经存在，继续安装将清空现有的数据,继续吗？";
+inline constexpr const char *kDatabaseInUse = "数据库正在使用中，请退出后再安装！";
+inline constexpr const char *kLoaded = "数据加载成功！";
+inline constexpr const char *kInstalled = "安装数据库成功！";
+
 }  // namespace qz

@@ -307,6 +307,22 @@ std::string FormWindow::ProgramFolder()
     return FolderOfPath(Narrow(path));
 }
 
+void FormWindow::SetBusy(bool busy)
+{
+    busy_ = busy;
+    if (busy) {
+        // Paint what the handler has set so far (the status label) before
+        // the window stops responding.
+        RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    } else {
+        // The cursor of whatever lies under the pointer now.
+        POINT at;
+        if (GetCursorPos(&at))
+            SetCursorPos(at.x, at.y);
+    }
+}
+
 void FormWindow::CloseMainWindow()
 {
     // Posted, so that the window is closed after the handler that asked for it.
@@ -374,6 +390,8 @@ HFONT FormWindow::FontFor(const ControlSpec &row)
 
 HCURSOR FormWindow::CursorFor(const ControlSpec &row) const
 {
+    if (busy_)
+        return LoadCursorW(nullptr, IDC_WAIT);
     return row.cursor == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
 }
 

@@ -6,6 +6,7 @@
 #include "../form.h"
 #include "../picture.h"
 #include "handles.h"
+#include "odbc_database.h"
 
 #include <windows.h>
 
@@ -60,6 +61,9 @@ public:
     int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override;
     std::string ProgramFolder() override;
     void CloseMainWindow() override;
+    Database &Data() override { return database_; }
+    void SetBusy(bool busy) override;
+    bool Busy() const { return busy_; }
 
     // ControlObserver
     void ControlChanged(Control &control, Property property) override;
@@ -88,7 +92,11 @@ private:
     void AppendTabStops(std::string_view parent, std::vector<HWND> &sequence) const;
 
     HINSTANCE instance_;
+    // Declared before the form: the connection outlives every handler and
+    // closes when the program ends.
+    data::OdbcDatabase database_;
     TForm_qz form_;
+    bool busy_ = false;
     HWND application_ = nullptr;
     HWND main_ = nullptr;
     std::map<std::string_view, HWND> windows_;

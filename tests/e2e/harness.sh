@@ -453,6 +453,7 @@ e2e_finish() {
 # the run folder unless something failed (or E2E_KEEP=1).
 e2e_cleanup() {
     local pid
+    e2e_engine_stop
     e2e_prefix_remove
     for pid in "${E2E_PIDS[@]}"; do
         e2e_stop_pid "$pid" 5000
@@ -482,4 +483,53 @@ e2e_init() {
     trap 'exit 143' TERM
     e2e_xvfb_start "${1:-$E2E_SCREEN}" || return 1
     e2e_prefix_create || return 1
+}
+
+# ------------------------------------------------------------------ the engine
+
+# The stand-in database engine, on a free loopback port. Drive C: is the
+# folder $E2E_DRIVE_C of this run and Z: the Linux root, as Wine sees it, so
+# the backup beside a launcher on Z: and targets on C: both resolve. FreeTDS
+# (and so the launcher under Wine) finds the engine through TDSPORT.
+E2E_ENGINE=${E2E_ENGINE:-$QZ_ROOT/dist/linux/qzengine}
+E2E_ENGINE_PID=
+E2E_ENGINE_STATE=
+E2E_DRIVE_C=
+
+e2e_engine_start() {  # [more qzengine arguments...]
+    local log deadline port=
+    [ -x "$E2E_ENGINE" ] || { e2e_warn "no $E2E_ENGINE: run scripts/build first"; return 1; }
+    E2E_ENGINE_STATE=${E2E_ENGINE_STATE:-$E2E_WORK/engine}
+    E2E_DRIVE_C=${E2E_DRIVE_C:-$E2E_WORK/c}
+    mkdir -p "$E2E_ENGINE_STATE" "$E2E_DRIVE_C" || return 1
+    log=$E2E_WORK/engine-$(e2e_now_ms).log
+    "$E2E_ENGINE" --listen 127.0.0.1:0 --state "$E2E_ENGINE_STATE" --drive "C=$E2E_DRIVE_C" --drive Z=/ "$@" \
+        </dev/null >"$log" 2>&1 &
+    E2E_ENGINE_PID=$!
+    deadline=$(($(e2e_now_ms) + 15000))
+    while :; do
+        port=$(sed -nE 's/^listening on 127\.0\.0\.1:([0-9]+)$/\1/p' "$log" | head -n1)
+        [ -n "$port" ] && break
+        if ! kill -0 "$E2E_ENGINE_PID" 2>/dev/null || [ "$(e2e_now_ms)" -ge "$deadline" ]; then
+            e2e_warn "the engine did not start:"; tail -n 5 "$log" >&2
+            e2e_engine_stop
+            return 1
+        fi
+        sleep 0.05
+    done
+    export TDSPORT=$port
+}
+
+e2e_engine_stop() {
+    [ -n "$E2E_ENGINE_PID" ] || return 0
+    e2e_stop_pid "$E2E_ENGINE_PID" 10000
+    E2E_ENGINE_PID=
+}
+
+# Runs qzengine --make-backup into a file: e2e_engine_backup OUT [--data NAME ...]
+e2e_engine_backup() {
+    local out=$1
+    shift
+    mkdir -p "$(dirname "$out")" &&
+        "$E2E_ENGINE" --make-backup "$out" --database QUENTARO --data QUENTARO_data --log QUENTARO_log "$@" >/dev/null
 }

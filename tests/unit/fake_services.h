@@ -1,7 +1,8 @@
-// A Services fake that records every call and answers message boxes from a
-// queue of prepared answers.
+// Fakes of the platform: a Services that records every call and answers
+// message boxes from a queue, and a Database that plays a small engine.
 #pragma once
 
+#include "errors.h"
 #include "services.h"
 
 #include <deque>
@@ -16,11 +17,57 @@ struct BoxCall {
     unsigned flags;
 };
 
+// One database on a pretend engine, and what the launcher asked of it.
+class FakeDatabase : public Database {
+public:
+    void Close() override
+    {
+        log.push_back("close");
+        open = false;
+    }
+    void Open(std::string_view connectionString) override
+    {
+        log.push_back("open " + std::string(connectionString));
+        if (refuseLogon)
+            throw Error("Login failed for user 'sa'.");
+        open = true;
+    }
+    long long OpenQuery(std::string_view sql) override
+    {
+        log.push_back("query " + std::string(sql));
+        if (!open)
+            throw Error("Operation is not allowed when the object is closed.");
+        if (!queryFailure.empty())
+            throw Error(queryFailure);
+        return exists ? 1 : 0;
+    }
+    void Execute(std::string_view sql) override
+    {
+        log.push_back("execute " + std::string(sql));
+        if (!open)
+            throw Error("Operation is not allowed when the object is closed.");
+        const bool drop = sql.starts_with("drop");
+        if (drop ? dropFails : restoreFails)
+            throw Error(drop ? "Cannot drop database \"QUENTARO\" because it is currently in use."
+                             : "RESTORE DATABASE is terminating abnormally.");
+        exists = !drop;
+    }
+
+    bool exists = false;
+    bool open = false;
+    bool refuseLogon = false;
+    bool dropFails = false;
+    bool restoreFails = false;
+    std::string queryFailure;
+    std::vector<std::string> log;
+};
+
 class FakeServices : public Services {
 public:
     int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override
     {
         boxes.push_back({std::string(text), std::string(title), flags});
+        database.log.push_back("box " + std::string(text));
         if (answers.empty())
             return 1;  // IDOK
         const int answer = answers.front();
@@ -33,12 +80,20 @@ public:
         return programFolder;
     }
     void CloseMainWindow() override { ++closeCalls; }
+    Database &Data() override { return database; }
+    void SetBusy(bool on) override
+    {
+        busy = on;
+        database.log.push_back(on ? "busy" : "idle");
+    }
 
     std::vector<BoxCall> boxes;
     std::deque<int> answers;
     std::string programFolder = "D:\\";
     int programFolderCalls = 0;
     int closeCalls = 0;
+    bool busy = false;
+    FakeDatabase database;
 };
 
 }  // namespace qz::testing

@@ -30,6 +30,7 @@ void TypeCommand(const Words &words);
 void KeyCommand(const Words &words);
 void ClickCommand(const Words &words);
 void PostClickCommand(const Words &words);
+void ShowCommand(const Words &words);
 
 // Message boxes (commands_msgbox.cpp).
 void MsgBoxCommand(const Words &words);

@@ -261,3 +261,22 @@ void PostClickCommand(const Words &words)
 }
 
 }  // namespace qzdrive
+
+namespace qzdrive {
+
+// Shows (or with --hide hides) a control's window from outside, for a test
+// that must reach a control the program keeps hidden. The program's own idea
+// of the control's visibility is not told.
+void ShowCommand(const Words &words)
+{
+    const Args args(words, {L"pid", L"timeout-ms"}, {L"hide"});
+    args.ExpectPositional(1, 1, L"the control's name");
+    const Found found = WaitControl(args, args.Positional()[0]);
+    ShowWindowAsync(found.control, args.Has(L"hide") ? SW_HIDE : SW_SHOWNA);
+    Settle(found.control, 2);
+    Emit("name", args.Positional()[0]);
+    Emit("hwnd", Hex(found.control));
+    EmitFlag("visible", IsWindowVisible(found.control) != FALSE);
+}
+
+}  // namespace qzdrive

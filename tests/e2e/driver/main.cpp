@@ -62,6 +62,7 @@ constexpr CommandEntry kCommands[] = {
     {L"click", ClickCommand, L"click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
     {L"post-click", PostClickCommand,
      L"post-click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
+    {L"show", ShowCommand, L"show NAME [--hide] [--pid N] [--timeout-ms N]"},
     {L"msgbox", MsgBoxCommand, L"msgbox [--title T] [--pid N | --any] [--timeout-ms N]"},
     {L"msgbox-press", MsgBoxPressCommand,
      L"msgbox-press (--id N | --text T) [--click] [--no-wait] [--title T] [--pid N | --any] [--timeout-ms N]"},

@@ -1,0 +1,26 @@
+// The main window's database objects over ODBC: the connection (ADOConn) and
+// the query on it (ADOQPb), behind the form's Database seam.
+#pragma once
+
+#include "database.h"
+#include "services.h"
+
+namespace qz::data {
+
+class OdbcDatabase final : public qz::Database {
+public:
+    OdbcDatabase() : query_(connection_) {}
+
+    void Close() override;
+    void Open(std::string_view connectionString) override;
+    long long OpenQuery(std::string_view sql) override;
+    void Execute(std::string_view sql) override;
+
+    Connection &GetConnection() { return connection_; }
+
+private:
+    Connection connection_;
+    Query query_;
+};
+
+}  // namespace qz::data

@@ -1,0 +1,91 @@
+// The database settings panel: show, Back, and OK, which restores the
+// application database from the backup beside the program.
+#include "form.h"
+
+#include "restore.h"
+#include "texts.h"
+
+namespace qz {
+
+namespace {
+
+// The wait cursor for the life of the scope.
+class Busy {
+public:
+    explicit Busy(Services &services) : services_(services) { services_.SetBusy(true); }
+    ~Busy() { services_.SetBusy(false); }
+    Busy(const Busy &) = delete;
+    Busy &operator=(const Busy &) = delete;
+
+private:
+    Services &services_;
+};
+
+}  // namespace
+
+void TForm_qz::SpeedBsjwjClick(Control &)
+{
+    Panel3.SetVisible(true);
+    Label2.SetVisible(false);
+}
+
+void TForm_qz::SpeedBljfhClick(Control &)
+{
+    Panel3.SetVisible(false);
+}
+
+void TForm_qz::SpeedBQDClick(Control &)
+{
+    // Blanks count as content: nothing is trimmed.
+    if (Editserver.Text().empty()) {
+        services_.ShowMessageBox(kEnterServer, kNoticeTitle, kBoxNotice);
+        return;
+    }
+    if (Editusername.Text().empty()) {
+        services_.ShowMessageBox(kEnterUser, kNoticeTitle, kBoxNotice);
+        return;
+    }
+    if (EditPath.Text().empty()) {
+        services_.ShowMessageBox(kChoosePath, kNoticeTitle, kBoxNotice);
+        return;
+    }
+
+    Label2.SetVisible(true);
+    Label2.SetText(kLoading);
+    Busy busy(services_);
+
+    Database &data = services_.Data();
+    const std::string connection = ConnectionStringFor(Editusername.Text(), EditPassW.Text(), Editserver.Text());
+    data.Close();
+    try {
+        data.Open(connection);
+    } catch (const std::exception &) {
+        services_.ShowMessageBox(kConnectFailed, kNoticeTitle, kBoxError);
+        return;
+    }
+
+    // Not guarded: a failure here reaches the application error box.
+    if (data.OpenQuery(kExistenceQuery) > 0) {
+        if (services_.ShowMessageBox(kDatabaseExists, kQuestionTitle, kBoxQuestion) == kAnswerNo)
+            return;
+        try {
+            data.Execute(kDropStatement);
+        } catch (const std::exception &) {
+            services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
+            return;
+        }
+    }
+
+    try {
+        data.Execute(RestoreStatement(services_.ProgramFolder(), EditPath.Text()));
+    } catch (const std::exception &) {
+        services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
+        return;
+    }
+
+    Panel3.SetVisible(false);
+    Label2.SetText(kLoaded);
+    services_.ShowMessageBox(kInstalled, kNoticeTitle, kBoxNotice);
+}
+
+}  // namespace qz

@@ -1,0 +1,174 @@
+#include "connection_string.h"
+#include "database.h"
+#include "errors.h"
+#include "utf16.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qz::data {
+namespace {
+
+std::string Value(const std::vector<Property> &properties, const std::string &key)
+{
+    for (const auto &[k, v] : properties)
+        if (k == key)
+            return v;
+    ADD_FAILURE() << "no key " << key;
+    return {};
+}
+
+constexpr const char *kDefault =
+    "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Initial Catalog=master;Password=;Data Source=(local)";
+
+TEST(OleDbConnectionString, TheLaunchersDefaultReadsAsSixPairs)
+{
+    const auto properties = ParseOleDb(kDefault);
+    ASSERT_EQ(properties.size(), 6u);
+    EXPECT_EQ(Value(properties, "Provider"), "SQLOLEDB.1");
+    EXPECT_EQ(Value(properties, "Persist Security Info"), "True");
+    EXPECT_EQ(Value(properties, "User ID"), "sa");
+    EXPECT_EQ(Value(properties, "Initial Catalog"), "master");
+    EXPECT_EQ(Value(properties, "Password"), "");
+    EXPECT_EQ(Value(properties, "Data Source"), "(local)");
+}
+
+TEST(OleDbConnectionString, UnquotedValuesKeepTheirBlanksAndKeysLoseTheirs)
+{
+    const auto properties = ParseOleDb("  User ID =   ; Password= a b ;Data Source=x");
+    EXPECT_EQ(Value(properties, "User ID"), "   ");
+    EXPECT_EQ(Value(properties, "Password"), " a b ");
+    EXPECT_EQ(Value(properties, "Data Source"), "x");
+}
+
+TEST(OleDbConnectionString, QuotedValuesHoldSemicolonsEqualsAndTheOtherQuote)
+{
+    const auto properties =
+        ParseOleDb("A=\"x;y=z\";B='say \"hi\"';C=\"it''s\";D=\"a\"\"b\";E='a''b' ;F= \"padded\" ");
+    EXPECT_EQ(Value(properties, "A"), "x;y=z");
+    EXPECT_EQ(Value(properties, "B"), "say \"hi\"");
+    EXPECT_EQ(Value(properties, "C"), "it''s");
+    EXPECT_EQ(Value(properties, "D"), "a\"b");
+    EXPECT_EQ(Value(properties, "E"), "a'b");
+    EXPECT_EQ(Value(properties, "F"), "padded");
+}
+
+TEST(OleDbConnectionString, EmptyPairsAreSkippedAndTheLastOfAKeyWins)
+{
+    const auto properties = ParseOleDb(";;User ID=a;; user id=b;");
+    ASSERT_EQ(properties.size(), 1u);
+    EXPECT_EQ(properties[0].second, "b");
+}
+
+TEST(OleDbConnectionString, MalformedTextIsRefused)
+{
+    EXPECT_THROW(ParseOleDb("Provider"), Error);
+    EXPECT_THROW(ParseOleDb("User ID=\"open"), Error);
+    EXPECT_THROW(ParseOleDb("User ID=\"closed\"trailing"), Error);
+    EXPECT_THROW(ParseOleDb("a=1;junk;b=2"), Error);
+}
+
+TEST(OleDbConnectionString, QuotingRoundTripsEveryAwkwardValue)
+{
+    const std::vector<std::string> values = {
+        "sa", "", " ", "   ", "a;b", "a=b", "it's", "say \"hi\"", "both ' and \"", "{braced}", "}{", ";", "\"",
+        "'", "''", "\"\"", " lead", "trail ", "密码;测试", "x;User ID=admin"};
+    for (const std::string &value : values) {
+        const std::string text = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue(value) + ";Password=p";
+        const auto properties = ParseOleDb(text);
+        EXPECT_EQ(Value(properties, "User ID"), value) << text;
+        EXPECT_EQ(Value(properties, "Password"), "p") << text;
+        EXPECT_EQ(properties.size(), 3u) << text;
+    }
+    // Values that need nothing are written unchanged.
+    EXPECT_EQ(QuoteOleDbValue("sa"), "sa");
+    EXPECT_EQ(QuoteOleDbValue(""), "");
+    EXPECT_EQ(QuoteOleDbValue("a b"), "a b");
+    EXPECT_EQ(QuoteOleDbValue("   "), "   ");
+    EXPECT_EQ(QuoteOleDbValue("a=b{c}"), "a=b{c}");
+    EXPECT_EQ(QuoteOleDbValue("a;b"), "\"a;b\"");
+    EXPECT_EQ(QuoteOleDbValue("say \"hi\""), "'say \"hi\"'");
+    EXPECT_EQ(QuoteOleDbValue("both ' and \""), "\"both ' and \"\"\"");
+}
+
+TEST(OdbcMapping, TheDefaultBecomesTheSqlServerDriversKeywords)
+{
+    EXPECT_EQ(OdbcConnectionString(kDefault), "DRIVER={SQL Server};SERVER=(local);UID=sa;PWD=;DATABASE=master");
+}
+
+TEST(OdbcMapping, ValuesThatCouldEndOrAddAKeywordAreBraced)
+{
+    const std::string oledb = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue("a;PWD=x") +
+                              ";Password=" + QuoteOleDbValue("p}w{d;") + ";Initial Catalog=master;Data Source=(local)";
+    EXPECT_EQ(OdbcConnectionString(oledb),
+              "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}}w{d;};DATABASE=master");
+    EXPECT_EQ(BraceOdbcValue("   "), "{   }");
+    EXPECT_EQ(BraceOdbcValue("a=b"), "{a=b}");
+    EXPECT_EQ(BraceOdbcValue("}"), "{}}}");
+    EXPECT_EQ(BraceOdbcValue("it's \"ok\""), "it's \"ok\"");
+}
+
+TEST(OdbcMapping, OnlyTheSqlServerProviderIsAccepted)
+{
+    EXPECT_NO_THROW(OdbcConnectionString("Provider=SQLOLEDB;Data Source=x"));
+    EXPECT_NO_THROW(OdbcConnectionString("provider = sqloledb.1 ;Data Source=x"));
+    EXPECT_THROW(OdbcConnectionString("Provider=MSDASQL;Data Source=x"), Error);
+    EXPECT_THROW(OdbcConnectionString("Provider=SQLOLEDB.2;Data Source=x"), Error);
+    EXPECT_THROW(OdbcConnectionString("Data Source=x;User ID=sa"), Error);
+    try {
+        OdbcConnectionString("Provider=Microsoft.Jet.OLEDB.4.0");
+        FAIL() << "no error";
+    } catch (const Error &error) {
+        EXPECT_STREQ(error.what(), "Provider cannot be found. It may not be properly installed.");
+    }
+}
+
+TEST(Utf16, RoundTripsChineseAndCharactersOutsideTheBasicPlane)
+{
+    for (const std::string text : {"", "sa", "数据库正在使用中", "E:\\数据\\Db", "\xF0\x9F\x98\x80 emoji", "\xE4\xB8\x80"}) {
+        EXPECT_EQ(ToUtf8(ToUtf16(text)), text);
+    }
+    EXPECT_EQ(ToUtf16("密").size(), 1u);
+    EXPECT_EQ(ToUtf16("\xF0\x9F\x98\x80").size(), 2u);  // a surrogate pair
+}
+
+TEST(Utf16, MalformedInputBecomesReplacementCharacters)
+{
+    EXPECT_EQ(ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(ToUtf16("\xE4\xB8"), u"\uFFFD\uFFFD");   // cut short
+    EXPECT_EQ(ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");   // overlong "/"
+    EXPECT_EQ(ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
+    EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
+}
+
+TEST(QueryText, EveryLineIsFollowedByCarriageReturnAndLineFeed)
+{
+    Connection connection;
+    Query query(connection);
+    query.SetText("select * from sysdatabases where name='QUENTARO'");
+    EXPECT_EQ(query.CommandText(), "select * from sysdatabases where name='QUENTARO'\r\n");
+    query.SetText("line one\r\nline two\nline three");
+    ASSERT_EQ(query.Lines().size(), 3u);
+    EXPECT_EQ(query.CommandText(), "line one\r\nline two\r\nline three\r\n");
+    query.SetText("");
+    EXPECT_EQ(query.CommandText(), "");
+}
+
+TEST(QueryText, RunningOnAClosedConnectionFailsWithAnError)
+{
+    Connection connection;
+    EXPECT_FALSE(connection.IsOpen());
+    connection.Close();  // nothing to do
+    Query query(connection);
+    query.SetText("drop database QUENTARO");
+    EXPECT_THROW(query.ExecSql(), Error);
+    EXPECT_THROW(query.Open(), Error);
+    EXPECT_EQ(kLoginTimeout.count(), 15);
+    EXPECT_EQ(kStatementTimeout.count(), 30);
+    EXPECT_EQ(connection.StatementTimeout().count(), 30);
+}
+
+}  // namespace
+}  // namespace qz::data
