@@ -35,10 +35,18 @@ public:
     void SpeedBsjwjClick(Control &sender);
     void SpeedBljfhClick(Control &sender);
     void SpeedBQDClick(Control &sender);
+    // Install-database zone: probes for the engine, starts its setup and its
+    // service when missing, then shows the settings panel.
+    void LabelmsdeClick(Control &sender);
+    // Install-payroll zone: starts the payroll application's setup.
+    void LabelgzrjClick(Control &sender);
     // Exit zone: closes the main window, which ends the program.
     void LabeltcqzClick(Control &sender);
 
 private:
+    // The settings panel shown, its status label hidden.
+    void ShowSettingsPanel();
+
     Services &services_;
     Control self_;
     std::vector<std::unique_ptr<Control>> controls_;

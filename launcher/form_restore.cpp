@@ -23,10 +23,15 @@ private:
 
 }  // namespace
 
-void TForm_qz::SpeedBsjwjClick(Control &)
+void TForm_qz::ShowSettingsPanel()
 {
     Panel3.SetVisible(true);
     Label2.SetVisible(false);
+}
+
+void TForm_qz::SpeedBsjwjClick(Control &)
+{
+    ShowSettingsPanel();
 }
 
 void TForm_qz::SpeedBljfhClick(Control &)

@@ -20,8 +20,8 @@ const ControlSpec kLayout[] = {
     // On the main window; later rows lie above earlier ones, the panels above all.
     {"Image1", K::Image, "", {0, 0, 795, 576}, "", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
     {"SpeedBsjwj", K::PushButton, "", {608, 117, 125, 45}, "安装数据文件", kKaiBold16, false, -1, C::Hand, true, 0, &TForm_qz::SpeedBsjwjClick},
-    {"Labelmsde", K::Label, "", {92, 304, 189, 57}, "Labelmsde", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
-    {"Labelgzrj", K::Label, "", {92, 200, 189, 57}, "Labelgzrj", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
+    {"Labelmsde", K::Label, "", {92, 304, 189, 57}, "Labelmsde", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabelmsdeClick},
+    {"Labelgzrj", K::Label, "", {92, 200, 189, 57}, "Labelgzrj", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabelgzrjClick},
     {"Labeltcqz", K::Label, "", {92, 408, 189, 57}, "Labeltcqz", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabeltcqzClick},
     {"Panel3", K::Panel, "", {284, 184, 365, 209}, "", kWindowFont, false, 0, C::Normal, true, 0, nullptr},
     {"Panel1", K::Panel, "", {296, 312, 293, 255}, "", kWindowFont, false, 1, C::Normal, true, 0, nullptr},

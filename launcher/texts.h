@@ -18,6 +18,14 @@ inline constexpr unsigned kBoxQuestion = 0x24;   // MB_YESNO | MB_ICONQUESTION
 inline constexpr int kAnswerYes = 6;             // IDYES
 inline constexpr int kAnswerNo = 7;              // IDNO
 
+// The component installers.
+inline constexpr const char *kMsdeSetup = "\\Msde\\SETUP.EXE";
+inline constexpr const char *kPayrollSetup = "\\tovk\\setup.exe";
+inline constexpr const char *kMsdePrompt = "请等待MSDE安装完成后！点击确定加载数据文件！";
+inline constexpr const char *kServiceStart = "net start mssqlserver";
+inline constexpr const char *kEngineKey = "SOFTWARE\\Microsoft\\MSSQLServer\\Setup";
+inline constexpr const char *kEngineValue = "SQLPath";
+
 // The database settings panel and the restore.
 inline constexpr const char *kEnterServer = "请输入服务器名称！";
 inline constexpr const char *kEnterUser = "请输入用户名！";

@@ -3,6 +3,7 @@
 #include "../errors.h"
 #include "../program_folder.h"
 #include "../texts.h"
+#include "system.h"
 #include "text.h"
 
 #include <commctrl.h>
@@ -305,6 +306,21 @@ std::string FormWindow::ProgramFolder()
         path.resize(path.size() * 2);
     }
     return FolderOfPath(Narrow(path));
+}
+
+std::unique_ptr<Registry> FormWindow::OpenRegistry()
+{
+    return MachineRegistry();
+}
+
+void FormWindow::ShellOpen(std::string_view path)
+{
+    win::ShellOpen(main_, path);
+}
+
+void FormWindow::RunHidden(std::string_view commandLine)
+{
+    win::RunHidden(commandLine);
 }
 
 void FormWindow::SetBusy(bool busy)

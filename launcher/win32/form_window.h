@@ -62,6 +62,9 @@ public:
     std::string ProgramFolder() override;
     void CloseMainWindow() override;
     Database &Data() override { return database_; }
+    std::unique_ptr<Registry> OpenRegistry() override;
+    void ShellOpen(std::string_view path) override;
+    void RunHidden(std::string_view commandLine) override;
     void SetBusy(bool busy) override;
     bool Busy() const { return busy_; }
 

@@ -34,6 +34,9 @@ public:
     void CloseMainWindow() override {}
     Database &Data() override { return database; }
     void SetBusy(bool) override {}
+    std::unique_ptr<Registry> OpenRegistry() override { return nullptr; }
+    void ShellOpen(std::string_view) override {}
+    void RunHidden(std::string_view) override {}
 
     data::OdbcDatabase database;
     std::vector<std::string> boxes;

@@ -6,6 +6,8 @@
 #include "services.h"
 
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,40 @@ public:
     std::vector<std::string> log;
 };
 
+// A machine hive holding at most the engine's key, and the calls made on it.
+struct RegistryState {
+    bool keyExists = false;
+    std::optional<std::uint32_t> size;           // the first query's answer
+    std::optional<Registry::Value> value;       // the second query's answer
+    std::vector<std::string> log;
+    int accessors = 0;                           // made and not yet released
+};
+
+class FakeRegistry : public Registry {
+public:
+    explicit FakeRegistry(RegistryState &state) : state_(state) { ++state_.accessors; }
+    ~FakeRegistry() override { --state_.accessors; }
+    bool OpenKey(std::string_view path) override
+    {
+        state_.log.push_back("open " + std::string(path));
+        return state_.keyExists;
+    }
+    std::optional<std::uint32_t> ValueSize(std::string_view name) override
+    {
+        state_.log.push_back("size " + std::string(name));
+        return state_.size;
+    }
+    std::optional<Value> ReadValue(std::string_view name, std::uint32_t size) override
+    {
+        state_.log.push_back("read " + std::string(name) + " " + std::to_string(size));
+        return state_.value;
+    }
+    void CloseKey() override { state_.log.push_back("close"); }
+
+private:
+    RegistryState &state_;
+};
+
 class FakeServices : public Services {
 public:
     int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override
@@ -81,6 +117,12 @@ public:
     }
     void CloseMainWindow() override { ++closeCalls; }
     Database &Data() override { return database; }
+    std::unique_ptr<Registry> OpenRegistry() override { return std::make_unique<FakeRegistry>(registry); }
+    void ShellOpen(std::string_view path) override { database.log.push_back("shell " + std::string(path)); }
+    void RunHidden(std::string_view commandLine) override
+    {
+        database.log.push_back("run " + std::string(commandLine));
+    }
     void SetBusy(bool on) override
     {
         busy = on;
@@ -94,6 +136,7 @@ public:
     int closeCalls = 0;
     bool busy = false;
     FakeDatabase database;
+    RegistryState registry;
 };
 
 }  // namespace qz::testing
