@@ -18,6 +18,7 @@ std::vector<std::unique_ptr<Control>> MakeControls()
 
 TForm_qz::TForm_qz(Services &services)
     : services_(services),
+      folders_(services.Namespace()),
       self_(FormSpec()),
       controls_(MakeControls()),
       Image1(ControlNamed("Image1")),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls.h"
+#include "folder_tree.h"
 #include "layout.h"
 #include "services.h"
 
@@ -35,6 +36,14 @@ public:
     void SpeedBsjwjClick(Control &sender);
     void SpeedBljfhClick(Control &sender);
     void SpeedBQDClick(Control &sender);
+    // Folder chooser: open it, its OK, a click and a typed character in the tree.
+    void SpeedBljClick(Control &sender);
+    void SpeedBljqdClick(Control &sender);
+    void ShellTreeVClick(Control &sender);
+    void ShellTreeVKeyPress(Control &sender, char32_t &key);
+    // The chooser's tree of shell folders.
+    FolderTree &Folders() { return folders_; }
+
     // Install-database zone: probes for the engine, starts its setup and its
     // service when missing, then shows the settings panel.
     void LabelmsdeClick(Control &sender);
@@ -48,6 +57,7 @@ private:
     void ShowSettingsPanel();
 
     Services &services_;
+    FolderTree folders_;
     Control self_;
     std::vector<std::unique_ptr<Control>> controls_;
 

@@ -38,15 +38,15 @@ const ControlSpec kLayout[] = {
     {"EditPassW", K::Edit, "GroupBox1", {80, 54, 121, 20}, "", kWindowFont, true, 3, C::Normal, true, kPassword, nullptr},
     {"Label6", K::Label, "GroupBox1", {11, 92, 60, 12}, "数据库路径", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
     {"EditPath", K::Edit, "GroupBox1", {80, 85, 201, 22}, "", kSong14, true, 0, C::Normal, true, kReadOnly, nullptr},
-    {"SpeedBlj", K::SpeedButton, "GroupBox1", {284, 85, 23, 22}, "", kWindowFont, true, -1, C::Hand, true, kGlyph, nullptr},
+    {"SpeedBlj", K::SpeedButton, "GroupBox1", {284, 85, 23, 22}, "", kWindowFont, true, -1, C::Hand, true, kGlyph, &TForm_qz::SpeedBljClick},
     {"Label2", K::Label, "Panel3", {24, 160, 42, 14}, "", kSong14Navy, true, -1, C::Normal, true, kAutoWidth, nullptr},
     {"SpeedBQD", K::SpeedButton, "Panel3", {196, 160, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBQDClick},
     {"SpeedBljfh", K::SpeedButton, "Panel3", {264, 160, 57, 25}, "返回", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBljfhClick},
 
     // The folder chooser panel.
     {"GroupBox2", K::GroupBox, "Panel1", {4, 4, 285, 246}, "请选择安装数据库的路径", kWindowFont, true, 0, C::Normal, true, 0, nullptr},
-    {"ShellTreeV", K::FolderTree, "GroupBox2", {10, 13, 203, 222}, "", kWindowFont, true, 0, C::Normal, true, 0, nullptr},
-    {"SpeedBljqd", K::SpeedButton, "GroupBox2", {216, 200, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, nullptr},
+    {"ShellTreeV", K::FolderTree, "GroupBox2", {10, 13, 203, 222}, "", kWindowFont, true, 0, C::Normal, true, 0, &TForm_qz::ShellTreeVClick},
+    {"SpeedBljqd", K::SpeedButton, "GroupBox2", {216, 200, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBljqdClick},
 };
 
 const ControlSpec kForm = {kFormName, K::Form, "", {121, 59, kClientWidth, kClientHeight}, "安装程序", kFormFont, true, -1, C::Normal, true, 0, nullptr};

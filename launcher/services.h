@@ -3,6 +3,8 @@
 // real thing.
 #pragma once
 
+#include "shell_namespace.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -75,6 +77,9 @@ public:
 
     // The main window's database connection and query.
     virtual Database &Data() = 0;
+
+    // The shell's namespace, for the folder chooser.
+    virtual ShellNamespace &Namespace() = 0;
 
     // A registry accessor for the machine hive.
     virtual std::unique_ptr<Registry> OpenRegistry() = 0;

@@ -123,16 +123,19 @@ std::string QuoteOleDbValue(std::string_view value)
 
 std::string BraceOdbcValue(std::string_view value)
 {
-    const bool needsBraces = value.find_first_of(";{}=") != std::string_view::npos ||
+    // Unbraced, a value runs to the next ";", so "=" and braces inside it are
+    // plain text; only a ";", a leading "{" or blanks at either end need the
+    // braces. Inside them the value runs to a "}" that ends the string or
+    // comes before a ";" (as FreeTDS reads it), so a value holding "};"
+    // cannot be written at all: refused rather than let it end early.
+    const bool needsBraces = value.find(';') != std::string_view::npos || value.starts_with('{') ||
                              (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
     if (!needsBraces)
         return std::string(value);
-    std::string braced = "{";
-    for (char c : value) {
-        braced += c;
-        if (c == '}')
-            braced += '}';
-    }
+    if (value.find("};") != std::string_view::npos)
+        throw Error("A connection value cannot hold \"};\".");
+    std::string braced(1, '{');
+    braced.append(value);
     braced += '}';
     return braced;
 }

@@ -74,12 +74,14 @@ FormWindow::FormWindow(HINSTANCE instance) : instance_(instance), form_(*this)
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(this);
+    form_.Folders().SetObserver(this);
 }
 
 FormWindow::~FormWindow()
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(nullptr);
+    form_.Folders().SetObserver(nullptr);
     if (pictureDc_ && pictureDcDefault_ != nullptr)
         SelectObject(pictureDc_.get(), pictureDcDefault_);
     if (IsWindow(main_))
@@ -167,6 +169,7 @@ void FormWindow::Create()
 
     for (const auto &control : form_.Controls())
         CreateControlWindow(*control);
+    shell_.SetOwner(main_);
 }
 
 HWND FormWindow::ParentWindowOf(const ControlSpec &row) const
@@ -229,8 +232,14 @@ void FormWindow::CreateControlWindow(Control &control)
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
     if (row.flags & kPassword)
         SendMessageW(window, EM_SETPASSWORDCHAR, L'*', 0);
-    if (row.kind == ControlKind::FolderTree)
+    if (row.kind == ControlKind::FolderTree) {
         SendMessageW(window, TVM_SETINDENT, 19, 0);
+        TreeView_SetImageList(window, SmallSystemImageList(), TVSIL_NORMAL);
+        // Typed characters go through the key press handler first.
+        SetPropW(window, L"QzForm", this);
+        treeDefaultProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeProc)));
+    }
     windows_[row.name] = window;
     if (row.flags & kAutoWidth)
         FitWidthToText(control);
@@ -356,6 +365,14 @@ void FormWindow::ControlChanged(Control &control, Property property)
     HWND window = found->second;
     switch (property) {
     case Property::Visible:
+        // The folder tree is built when it is first shown.
+        if (&control == &form_.Panel1 && control.Visible() && !form_.Folders().Built()) {
+            form_.Folders().Build();
+            if (FolderTree::Node *root = form_.Folders().Root()) {
+                TreeView_Expand(TreeWindow(), treeItems_[root], TVE_EXPAND);
+                TreeView_SelectItem(TreeWindow(), treeItems_[root]);
+            }
+        }
         ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
     case Property::Text:
@@ -506,6 +523,173 @@ void FormWindow::DrawGlyph(HDC dc, const RECT &area, bool enabled)
 }
 
 // ---------------------------------------------------------------------------
+// The folder tree
+
+HWND FormWindow::TreeWindow() const
+{
+    return windows_.at("ShellTreeV");
+}
+
+HTREEITEM FormWindow::InsertTreeItem(FolderTree::Node &node, HTREEITEM parent)
+{
+    std::wstring text = Widen(node.folder.name);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = text.data();
+    insert.item.lParam = reinterpret_cast<LPARAM>(&node);
+    insert.item.cChildren = node.folder.hasSubfolders ? 1 : 0;
+    insert.item.iImage = SmallIconIndex(*node.folder.item, false);
+    insert.item.iSelectedImage = SmallIconIndex(*node.folder.item, true);
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(TreeWindow(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    treeItems_[&node] = item;
+    return item;
+}
+
+void FormWindow::ChildrenRemoving(FolderTree::Node &node)
+{
+    HWND tree = TreeWindow();
+    const auto found = treeItems_.find(&node);
+    if (found == treeItems_.end())
+        return;
+    // Items first, then their nodes: no item may outlive the node it names.
+    for (HTREEITEM child = TreeView_GetChild(tree, found->second); child != nullptr;) {
+        HTREEITEM next = TreeView_GetNextSibling(tree, child);
+        TreeView_DeleteItem(tree, child);
+        child = next;
+    }
+    std::vector<const FolderTree::Node *> stack;
+    for (const auto &child : node.children)
+        stack.push_back(child.get());
+    while (!stack.empty()) {
+        const FolderTree::Node *gone = stack.back();
+        stack.pop_back();
+        treeItems_.erase(gone);
+        for (const auto &child : gone->children)
+            stack.push_back(child.get());
+    }
+}
+
+void FormWindow::ChildrenListed(FolderTree::Node &node)
+{
+    SendMessageW(TreeWindow(), WM_SETREDRAW, FALSE, 0);
+    auto found = treeItems_.find(&node);
+    HTREEITEM parent = found != treeItems_.end() ? found->second : InsertTreeItem(node, TVI_ROOT);
+    for (const auto &child : node.children)
+        InsertTreeItem(*child, parent);
+    if (node.children.empty()) {
+        // Nothing there after all: no expand button.
+        TVITEMW item{};
+        item.mask = TVIF_CHILDREN;
+        item.hItem = parent;
+        item.cChildren = 0;
+        TreeView_SetItem(TreeWindow(), &item);
+    }
+    SendMessageW(TreeWindow(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(TreeWindow(), nullptr, TRUE);
+}
+
+void FormWindow::SelectionMoved(FolderTree::Node *node)
+{
+    const auto found = treeItems_.find(node);
+    if (found != treeItems_.end())
+        TreeView_SelectItem(TreeWindow(), found->second);
+}
+
+void FormWindow::Listing(bool busy)
+{
+    static HCURSOR previous = nullptr;
+    if (busy)
+        previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    else
+        SetCursor(previous != nullptr ? previous : LoadCursorW(nullptr, IDC_ARROW));
+}
+
+LRESULT FormWindow::OnTreeNotify(const NMHDR &header)
+{
+    switch (header.code) {
+    case TVN_ITEMEXPANDINGW: {
+        const auto &change = reinterpret_cast<const NMTREEVIEWW &>(header);
+        if (change.action & TVE_EXPAND) {
+            auto *node = reinterpret_cast<FolderTree::Node *>(change.itemNew.lParam);
+            if (node != nullptr)
+                form_.Folders().Expand(*node);
+        }
+        return FALSE;
+    }
+    case TVN_SELCHANGEDW: {
+        const auto &change = reinterpret_cast<const NMTREEVIEWW &>(header);
+        form_.Folders().Select(reinterpret_cast<FolderTree::Node *>(change.itemNew.lParam));
+        return 0;
+    }
+    case NM_CLICK:
+        RunHandler(form_.ShellTreeV);
+        return 0;
+    case NM_RCLICK:
+        ShowTreeContextMenu();
+        return TRUE;
+    default:
+        return 0;
+    }
+}
+
+void FormWindow::ShowTreeContextMenu()
+{
+    // The node under the pointer becomes the selection and the menu's subject.
+    HWND tree = TreeWindow();
+    POINT screen{};
+    GetCursorPos(&screen);
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(tree, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(tree, &hit);
+    if (item == nullptr || !(hit.flags & TVHT_ONITEM))
+        return;
+    TreeView_SelectItem(tree, item);
+    TVITEMW data{};
+    data.mask = TVIF_PARAM;
+    data.hItem = item;
+    TreeView_GetItem(tree, &data);
+    auto *node = reinterpret_cast<FolderTree::Node *>(data.lParam);
+    if (node == nullptr)
+        return;
+    if (ShowContextMenu(main_, *node->folder.item, screen)) {
+        // The command may have renamed, deleted or filled folders: the
+        // folder's parent is listed again (the folder itself when it is the
+        // desktop).
+        form_.Folders().Relist(node->parent != nullptr ? *node->parent : *node);
+    }
+}
+
+LRESULT CALLBACK FormWindow::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *self = static_cast<FormWindow *>(GetPropW(window, L"QzForm"));
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_CHAR) {
+        const char32_t key = self->RunKeyPress(static_cast<char32_t>(wParam));
+        if (key == 0)
+            return 0;
+        wParam = static_cast<WPARAM>(key);
+    }
+    if (message == WM_NCDESTROY)
+        RemovePropW(window, L"QzForm");
+    return CallWindowProcW(self->treeDefaultProc_, window, message, wParam, lParam);
+}
+
+char32_t FormWindow::RunKeyPress(char32_t key)
+{
+    try {
+        form_.ShellTreeVKeyPress(form_.ShellTreeV, key);
+    } catch (const std::exception &error) {
+        ReportApplicationError(*this, error.what());
+    }
+    return key;
+}
+
+// ---------------------------------------------------------------------------
 // Tab order: the layout's tab orders, depth first through the containers.
 
 void FormWindow::AppendTabStops(std::string_view parent, std::vector<HWND> &sequence) const
@@ -640,6 +824,19 @@ LRESULT FormWindow::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         break;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR *>(lParam)->hwndFrom == TreeWindow())
+            return OnTreeNotify(*reinterpret_cast<const NMHDR *>(lParam));
+        break;
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_MENUCHAR: {
+        LRESULT result = 0;
+        if (ForwardContextMenuMessage(message, wParam, lParam, &result))
+            return result;
+        break;
+    }
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:
         if (palette_ && !(message == WM_PALETTECHANGED && reinterpret_cast<HWND>(wParam) == main_))

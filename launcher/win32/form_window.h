@@ -7,6 +7,9 @@
 #include "../picture.h"
 #include "handles.h"
 #include "odbc_database.h"
+#include "shell_namespace_win32.h"
+
+#include <commctrl.h>
 
 #include <windows.h>
 
@@ -40,7 +43,7 @@ private:
     bool hot_ = false;
 };
 
-class FormWindow final : public Services, public ControlObserver {
+class FormWindow final : public Services, public ControlObserver, public FolderTree::Observer {
 public:
     explicit FormWindow(HINSTANCE instance);
     ~FormWindow() override;
@@ -62,6 +65,7 @@ public:
     std::string ProgramFolder() override;
     void CloseMainWindow() override;
     Database &Data() override { return database_; }
+    ShellNamespace &Namespace() override { return shell_; }
     std::unique_ptr<Registry> OpenRegistry() override;
     void ShellOpen(std::string_view path) override;
     void RunHidden(std::string_view commandLine) override;
@@ -71,8 +75,16 @@ public:
     // ControlObserver
     void ControlChanged(Control &control, Property property) override;
 
+    // FolderTree::Observer: the tree view follows the tree.
+    void ChildrenRemoving(FolderTree::Node &node) override;
+    void ChildrenListed(FolderTree::Node &node) override;
+    void SelectionMoved(FolderTree::Node *node) override;
+    void Listing(bool busy) override;
+
     // Used by the control windows.
     void RunHandler(Control &sender);
+    // Runs the tree's key press handler; the character to pass on, or 0.
+    char32_t RunKeyPress(char32_t key);
     HFONT FontFor(const ControlSpec &row);
     HCURSOR CursorFor(const ControlSpec &row) const;
     void PaintPicture(HDC dc, HWND window, const RECT &area);
@@ -90,6 +102,12 @@ private:
     HWND ParentWindowOf(const ControlSpec &row) const;
     Control *ControlOf(HWND window) const;
     void FitWidthToText(Control &control);
+    // The folder tree's window: its items, its notifications, typed keys.
+    HWND TreeWindow() const;
+    HTREEITEM InsertTreeItem(FolderTree::Node &node, HTREEITEM parent);
+    LRESULT OnTreeNotify(const NMHDR &header);
+    void ShowTreeContextMenu();
+    static LRESULT CALLBACK TreeProc(HWND, UINT, WPARAM, LPARAM);
     void EnsurePicture(HDC dc);
     std::vector<HWND> TabSequence() const;
     void AppendTabStops(std::string_view parent, std::vector<HWND> &sequence) const;
@@ -98,7 +116,10 @@ private:
     // Declared before the form: the connection outlives every handler and
     // closes when the program ends.
     data::OdbcDatabase database_;
+    WinShellNamespace shell_;
     TForm_qz form_;
+    std::map<const FolderTree::Node *, HTREEITEM> treeItems_;
+    WNDPROC treeDefaultProc_ = nullptr;
     bool busy_ = false;
     HWND application_ = nullptr;
     HWND main_ = nullptr;

@@ -2,6 +2,7 @@
 // engine: the form's handler, the ODBC layer and the wire protocol together.
 #include "database.h"
 #include "engine_process.h"
+#include "fake_namespace.h"
 #include "form.h"
 #include "odbc_database.h"
 #include "texts.h"
@@ -34,11 +35,13 @@ public:
     void CloseMainWindow() override {}
     Database &Data() override { return database; }
     void SetBusy(bool) override {}
+    ShellNamespace &Namespace() override { return shell; }
     std::unique_ptr<Registry> OpenRegistry() override { return nullptr; }
     void ShellOpen(std::string_view) override {}
     void RunHidden(std::string_view) override {}
 
     data::OdbcDatabase database;
+    testing::FakeNamespace shell;
     std::vector<std::string> boxes;
     std::deque<int> answers;
 };

@@ -103,11 +103,21 @@ TEST(OdbcMapping, ValuesThatCouldEndOrAddAKeywordAreBraced)
     const std::string oledb = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue("a;PWD=x") +
                               ";Password=" + QuoteOleDbValue("p}w{d;") + ";Initial Catalog=master;Data Source=(local)";
     EXPECT_EQ(OdbcConnectionString(oledb),
-              "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}}w{d;};DATABASE=master");
+              "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}w{d;};DATABASE=master");
     EXPECT_EQ(BraceOdbcValue("   "), "{   }");
-    EXPECT_EQ(BraceOdbcValue("a=b"), "{a=b}");
-    EXPECT_EQ(BraceOdbcValue("}"), "{}}}");
+    EXPECT_EQ(BraceOdbcValue(" a"), "{ a}");
+    EXPECT_EQ(BraceOdbcValue("{a"), "{{a}");
+    EXPECT_EQ(BraceOdbcValue("a=b"), "a=b") << "runs to the next ;";
+    EXPECT_EQ(BraceOdbcValue("a}b{c"), "a}b{c");
     EXPECT_EQ(BraceOdbcValue("it's \"ok\""), "it's \"ok\"");
+    EXPECT_EQ(BraceOdbcValue(""), "");
+}
+
+TEST(OdbcMapping, AValueThatNoBracesCanHoldIsRefused)
+{
+    EXPECT_THROW(BraceOdbcValue("x};DATABASE=other"), Error);
+    const std::string oledb = "Provider=SQLOLEDB.1;Password=" + QuoteOleDbValue("p};UID=admin") + ";Data Source=x";
+    EXPECT_THROW(OdbcConnectionString(oledb), Error);
 }
 
 TEST(OdbcMapping, OnlyTheSqlServerProviderIsAccepted)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "errors.h"
+#include "fake_namespace.h"
 #include "services.h"
 
 #include <deque>
@@ -117,6 +118,7 @@ public:
     }
     void CloseMainWindow() override { ++closeCalls; }
     Database &Data() override { return database; }
+    ShellNamespace &Namespace() override { return shell; }
     std::unique_ptr<Registry> OpenRegistry() override { return std::make_unique<FakeRegistry>(registry); }
     void ShellOpen(std::string_view path) override { database.log.push_back("shell " + std::string(path)); }
     void RunHidden(std::string_view commandLine) override
@@ -137,6 +139,7 @@ public:
     bool busy = false;
     FakeDatabase database;
     RegistryState registry;
+    FakeNamespace shell;
 };
 
 }  // namespace qz::testing

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The install-database and install-payroll zones under Wine: the registry
+# probe in the 32-bit view, the stand-in setups on the media recording each
+# start, the prompt, the service start, the application error box, and the
+# whole road from the install-database zone to a restored database.
+#
+# Usage: tests/e2e/installers.sh   (after scripts/build)
+# Ends with "N passed, M failed"; exit status 0 only when nothing failed.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+source "$QZ_ROOT/tests/e2e/harness.sh"
+
+QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
+SETUPS=$QZ_ROOT/build/win64/standin/setups
+for needed in "$QZ_EXE" "$E2E_ENGINE" "$SETUPS/engine_setup.exe" "$SETUPS/payroll_setup.exe"; do
+    [ -f "$needed" ] || { echo "installers: no $needed: run scripts/build first" >&2; exit 1; }
+done
+
+e2e_init || { echo "installers: the harness could not start" >&2; exit 1; }
+e2e_media_create "$QZ_EXE"
+e2e_media_add 'Msde/SETUP.EXE' "$SETUPS/engine_setup.exe"
+e2e_media_add 'tovk/setup.exe' "$SETUPS/payroll_setup.exe"
+# Found first when the launcher runs "net start mssqlserver": the program's
+# own folder comes before the system's in the search.
+e2e_media_add 'net.exe' "$SETUPS/payroll_setup.exe"
+e2e_engine_backup "$E2E_MEDIA/Data/QUENTARO.bak" || { echo "installers: no backup" >&2; exit 1; }
+e2e_engine_start || { echo "installers: the engine did not start" >&2; exit 1; }
+
+engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'
+no_engine() { e2e_registry_import "[-${engine_key%\\Setup}]"; }
+engine_value() { e2e_registry_import "[$engine_key]" "\"SQLPath\"=$1"; }
+
+# Lines of a stand-in's starts.log: path, current folder, command line.
+starts() { [ -f "$E2E_MEDIA/$1/starts.log" ] && wc -l <"$E2E_MEDIA/$1/starts.log" || echo 0; }
+wait_starts() {  # folder count
+    local deadline=$(($(e2e_now_ms) + 15000))
+    while [ "$(starts "$1")" -lt "$2" ] && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.05; done
+    [ "$(starts "$1")" -ge "$2" ]
+}
+start_field() { sed -n "${2}p" "$E2E_MEDIA/$1/starts.log" | cut -f"$3" | tr -d '\r'; }
+
+# The launcher runs from another folder than its own, so that the folder its
+# setups inherit is told apart from the one they lie in.
+launcher_folder=$E2E_WORK/elsewhere
+mkdir -p "$launcher_folder"
+launcher_folder_windows=$(windows_path "$launcher_folder")
+media_windows=$(windows_path "$E2E_MEDIA")
+
+no_engine
+e2e_start "$launcher_folder" "$E2E_MEDIA/qz.exe"
+e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+
+say "the install-payroll zone, twice"
+e2e_drive click --control Labelgzrj >/dev/null
+e2e_drive click --control Labelgzrj >/dev/null
+expect_true "its setup started twice" wait_starts tovk 2
+expect_eq "the setup started is the media's" "$media_windows\\tovk\\setup.exe" "$(start_field tovk 1 1 | sed 's/\\\\/\\/g')"
+expect_eq "it inherits the launcher's current folder" "$launcher_folder_windows" "$(start_field tovk 2 2)"
+expect_status "no message box" 0 e2e_drive wait-no-msgbox --timeout-ms 1000
+e2e_drive control Panel3
+expect_key visible 0 "the payroll zone opens no panel"
+
+say "no engine: its setup, the prompt, No"
+e2e_drive click --control Labelmsde >/dev/null
+e2e_drive msgbox --timeout-ms 20000
+expect_key title "提示！" "the prompt"
+expect_key text "请等待MSDE安装完成后！点击确定加载数据文件！" "the prompt"
+expect_key button_ids 6,7 "the prompt offers Yes and No"
+expect_key main_disabled 1 "the launcher is disabled under the prompt"
+expect_true "the engine's setup started" wait_starts Msde 1
+expect_eq "the engine's setup is the media's" "$media_windows\\Msde\\SETUP.EXE" "$(start_field Msde 1 1 | sed 's/\\\\/\\/g')"
+expect_eq "it inherits the launcher's current folder" "$launcher_folder_windows" "$(start_field Msde 1 2)"
+e2e_drive msgbox-press --id 7 >/dev/null
+e2e_drive control Panel3
+expect_key visible 0 "No leaves the panel hidden"
+expect_eq "No starts no service" 0 "$(starts .)"
+
+say "the engine's setup wrote its key: the next click opens the panel directly"
+e2e_drive click --control Labelmsde >/dev/null
+e2e_drive control Panel3 --visible 1 --timeout-ms 10000
+expect_eq "the panel opens" 0 "$E2E_STATUS"
+expect_status "no prompt" 0 e2e_drive wait-no-msgbox --timeout-ms 1500
+expect_eq "no second setup" 1 "$(starts Msde)"
+e2e_drive click --control SpeedBljfh >/dev/null
+
+say "a REG_DWORD SQLPath reaches the application error box"
+engine_value 'dword:00000001'
+e2e_drive click --control Labelmsde >/dev/null
+e2e_drive msgbox --timeout-ms 20000
+expect_key title "安装程序" "the application error box"
+expect_key text "Invalid data type for 'SQLPath'" "the application error box, no full stop"
+expect_key button_ids 1 "the application error box"
+e2e_drive msgbox-press --id 1 >/dev/null
+expect_eq "no setup after the error" 1 "$(starts Msde)"
+e2e_drive control Panel3
+expect_key visible 0 "no panel after the error"
+e2e_drive window --class TForm_qz
+expect_key enabled 1 "the launcher goes on"
+
+say "the whole road: no engine, its setup, Yes, the panel, OK, a restored database"
+no_engine
+e2e_drive click --control Labelmsde >/dev/null
+e2e_drive msgbox --timeout-ms 20000
+expect_key text "请等待MSDE安装完成后！点击确定加载数据文件！" "the prompt"
+e2e_drive msgbox-press --id 6 >/dev/null
+expect_true "the service start ran" wait_starts . 1
+expect_eq "the service start's command line" "net start mssqlserver" "$(start_field . 1 3)"
+e2e_drive control Panel3 --visible 1 --timeout-ms 10000
+expect_eq "Yes shows the panel" 0 "$E2E_STATUS"
+e2e_drive control Label2
+expect_key visible 0 "with its status label hidden"
+e2e_drive click --control SpeedBQD >/dev/null
+e2e_drive msgbox --timeout-ms 60000
+expect_key text "安装数据库成功！" "the restore"
+e2e_drive msgbox-press --id 1 >/dev/null
+expect_true "the data file" test -f "$E2E_DRIVE_C/QUENTARO_data.MDF"
+expect_true "the log file" test -f "$E2E_DRIVE_C/QUENTARO_log.LDF"
+
+e2e_drive click --control Labeltcqz >/dev/null
+if e2e_wait_exit 15000; then
+    expect_eq "exit code" 0 "$E2E_EXIT_CODE"
+else
+    e2e_fail "the program ends" "an exit" "still running" 1
+fi
+e2e_finish

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# The database settings panel and the restore under Wine, end to end: the
+# launcher's own data access through Wine's odbc32, unixODBC and FreeTDS to
+# the stand-in engine on loopback, with the backup in the media folder.
+#
+# Usage: tests/e2e/restore.sh   (after scripts/build)
+# Ends with "N passed, M failed"; exit status 0 only when nothing failed.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+source "$QZ_ROOT/tests/e2e/harness.sh"
+
+QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
+HOLD=$QZ_ROOT/build/native/tests/tools/hold_connection
+for needed in "$QZ_EXE" "$E2E_ENGINE" "$HOLD"; do
+    [ -f "$needed" ] || { echo "restore: no $needed: run scripts/build first" >&2; exit 1; }
+done
+
+e2e_init || { echo "restore: the harness could not start" >&2; exit 1; }
+e2e_media_create "$QZ_EXE"
+e2e_engine_backup "$E2E_MEDIA/Data/QUENTARO.bak" || { echo "restore: no backup" >&2; exit 1; }
+e2e_engine_start || { echo "restore: the engine did not start" >&2; exit 1; }
+batches=$E2E_ENGINE_STATE/batches.log
+media_windows=$(windows_path "$E2E_MEDIA")
+
+# The box now up: its title, text and buttons; then press one.
+expect_box() {  # what title text button_ids press_id
+    if ! e2e_drive msgbox --timeout-ms 60000; then
+        e2e_fail "$1: a message box" "a box" "none: $E2E_ERR" 1
+        return 1
+    fi
+    expect_key title "$2" "$1"
+    expect_key text "$3" "$1"
+    expect_key button_ids "$4" "$1"
+    expect_key main_disabled 1 "$1: the launcher is disabled while the box is up"
+    e2e_drive msgbox-press --id "$5" --timeout-ms 10000 >/dev/null
+    expect_eq "$1: the box closes" 0 "$E2E_STATUS"
+}
+
+open_panel() {
+    e2e_drive show SpeedBsjwj >/dev/null
+    e2e_drive click --control SpeedBsjwj >/dev/null
+    e2e_drive control Panel3 --visible 1 --timeout-ms 10000
+}
+
+press_ok() {
+    e2e_drive click --control SpeedBQD >/dev/null
+}
+
+# The restore statement the engine received last.
+last_restore() { grep -i '^restore' "$batches" | tail -n 1; }
+
+e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
+e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+
+say "the panel's show handler"
+expect_true "the settings panel shows" open_panel
+e2e_drive control Label2
+expect_key visible 0 "the status label is hidden when the panel shows"
+
+say "default logon restores into C:\\"
+press_ok
+expect_box "restore" "提示！" "安装数据库成功！" 1 1
+expect_true "data file in C:\\" test -f "$E2E_DRIVE_C/QUENTARO_data.MDF"
+expect_true "log file in C:\\" test -f "$E2E_DRIVE_C/QUENTARO_log.LDF"
+e2e_drive control Panel3
+expect_key visible 0 "the panel closes after a success"
+expect_eq "the restore statement, byte for byte" \
+    "Restore DataBase QUENTARO from disk='${media_windows//\\/\\\\}\\\\Data\\\\QUENTARO.bak' with replace,  move 'QUENTARO_data' to 'C:\\\\QUENTARO_data.MDF', move 'QUENTARO_log' to 'C:\\\\QUENTARO_log.LDF'\\r\\n" \
+    "$(last_restore)"
+expect_eq "the existence query as sent" 1 \
+    "$(grep -c "^select \* from sysdatabases where name='QUENTARO'\\\\r\\\\n$" "$batches")"
+
+say "existing database, answered No"
+open_panel >/dev/null
+before=$(wc -l <"$batches")
+press_ok
+expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 7
+expect_status "no box after No" 0 e2e_drive wait-no-msgbox --timeout-ms 2000
+expect_eq "nothing dropped or restored after No" 0 "$(tail -n +$((before + 1)) "$batches" | grep -ciE '^(drop|restore)')"
+e2e_drive control Panel3
+expect_key visible 1 "the panel stays after No"
+e2e_drive control Label2
+expect_key visible 1 "the status label shows after No"
+expect_key text "正在加载数据。。。" "the status label after No"
+
+say "existing database, answered Yes"
+press_ok
+expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
+expect_box "restore after the drop" "提示！" "安装数据库成功！" 1 1
+expect_eq "the drop as sent" "drop database QUENTARO\\r\\n" "$(grep -i '^drop' "$batches" | tail -n 1)"
+
+say "a database in use by another connection"
+coproc HOLDER { "$HOLD" "Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=QUENTARO;Data Source=(local)"; }
+read -r -t 20 held <&"${HOLDER[0]}"
+expect_eq "a second connection uses QUENTARO" connected "${held:-}"
+open_panel >/dev/null
+press_ok
+expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
+expect_box "drop refused" "提示！" "数据库正在使用中，请退出后再安装！" 1 1
+e2e_drive control Panel3
+expect_key visible 1 "the panel stays after a refused drop"
+# Closing its input ends the second connection.
+if [ -n "${HOLDER_PID:-}" ]; then
+    holder_pid=$HOLDER_PID
+    eval "exec ${HOLDER[1]}>&-"
+    wait "$holder_pid" 2>/dev/null
+fi
+
+say "a wrong password"
+# The engine's logon is sa with an empty password.
+e2e_drive set-text EditPassW "wrong" >/dev/null
+press_ok
+expect_box "connection refused" "提示！" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" 1 1
+e2e_drive control Panel3
+expect_key visible 1 "the panel stays after a connection failure"
+
+say "a target folder with a quote in its name, and Unicode"
+mkdir -p "$E2E_DRIVE_C/O'Neil 数据 데이터"
+e2e_drive set-text EditPassW "" >/dev/null
+e2e_drive set-text EditPath "C:\\O'Neil 数据 데이터" >/dev/null
+press_ok
+expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
+expect_box "restore into the quoted folder" "提示！" "安装数据库成功！" 1 1
+expect_true "data file in the quoted folder" test -f "$E2E_DRIVE_C/O'Neil 数据 데이터/QUENTARO_data.MDF"
+expect_true "log file in the quoted folder" test -f "$E2E_DRIVE_C/O'Neil 数据 데이터/QUENTARO_log.LDF"
+expect_true "the quote went doubled" grep -qF "to 'C:\\\\O''Neil 数据 데이터\\\\QUENTARO_data.MDF'" <<<"$(last_restore)"
+
+say "Back hides only the settings panel"
+open_panel >/dev/null
+e2e_drive show Panel1 >/dev/null
+# The chooser panel covers Back but for its rightmost 16 pixels.
+e2e_drive click --control SpeedBljfh --x 50 --y 12 >/dev/null
+e2e_drive control Panel3 --visible 0 --timeout-ms 5000
+expect_eq "Back hides the settings panel" 0 "$E2E_STATUS"
+e2e_drive control Panel1
+expect_key visible 1 "the chooser panel stays"
+
+say "the exit zone while the settings panel is open"
+open_panel >/dev/null
+e2e_drive click --control Labeltcqz >/dev/null
+if e2e_wait_exit 15000; then
+    expect_eq "exit code" 0 "$E2E_EXIT_CODE"
+else
+    e2e_fail "the program ends" "an exit" "still running" 1
+fi
+
+e2e_finish
