@@ -16,6 +16,8 @@ namespace {
 
 constexpr wchar_t kApplicationClass[] = L"QzApplication";
 constexpr wchar_t kControlNameProperty[] = L"QzControlName";
+// Posted to the main window after a click in the folder tree.
+constexpr UINT kTreeClicked = WM_APP + 1;
 
 // Window classes of our own controls, by kind.
 const wchar_t *OwnClassOf(ControlKind kind)
@@ -625,7 +627,9 @@ LRESULT FormWindow::OnTreeNotify(const NMHDR &header)
         return 0;
     }
     case NM_CLICK:
-        RunHandler(form_.ShellTreeV);
+        // The tree view reports the click before it moves the selection to
+        // the clicked item; the handler must see the new selection.
+        PostMessageW(main_, kTreeClicked, 0, 0);
         return 0;
     case NM_RCLICK:
         ShowTreeContextMenu();
@@ -824,6 +828,9 @@ LRESULT FormWindow::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         break;
+    case kTreeClicked:
+        RunHandler(form_.ShellTreeV);
+        return 0;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR *>(lParam)->hwndFrom == TreeWindow())
             return OnTreeNotify(*reinterpret_cast<const NMHDR *>(lParam));

@@ -32,6 +32,11 @@ void ClickCommand(const Words &words);
 void PostClickCommand(const Words &words);
 void ShowCommand(const Words &words);
 
+// The folder tree (commands_tree.cpp).
+void TreeCommand(const Words &words);
+void TreeSelectCommand(const Words &words);
+void TreeClickCommand(const Words &words);
+
 // Message boxes (commands_msgbox.cpp).
 void MsgBoxCommand(const Words &words);
 void MsgBoxPressCommand(const Words &words);
