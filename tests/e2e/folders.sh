@@ -118,10 +118,5 @@ fi
 expect_true "the data file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_data.MDF"
 expect_true "the log file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_log.LDF"
 
-e2e_drive click --control Labeltcqz >/dev/null
-if e2e_wait_exit 15000; then
-    expect_eq "exit code" 0 "$E2E_EXIT_CODE"
-else
-    e2e_fail "the program ends" "an exit" "still running" 1
-fi
+expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
 e2e_finish

@@ -441,6 +441,19 @@ expect_close() {
 }
 
 # e2e_finish: prints "N passed, M failed" alone on a line; status 1 when M > 0.
+# Runs a command that should end the program (a click on the exit zone, a
+# close), then expects the program to end within 15 s with exit code 0.
+expect_exit_zero_after() {
+    local what=$1
+    shift
+    "$@"
+    if e2e_wait_exit 15000; then
+        expect_eq "$what: exit code" 0 "$E2E_EXIT_CODE"
+    else
+        e2e_fail "$what: the program ends" "an exit within 15 s" "still running" 1
+    fi
+}
+
 e2e_finish() {
     echo "$E2E_PASSED passed, $E2E_FAILED failed"
     [ "$E2E_FAILED" -eq 0 ]

@@ -116,10 +116,5 @@ e2e_drive msgbox-press --id 1 >/dev/null
 expect_true "the data file" test -f "$E2E_DRIVE_C/QUENTARO_data.MDF"
 expect_true "the log file" test -f "$E2E_DRIVE_C/QUENTARO_log.LDF"
 
-e2e_drive click --control Labeltcqz >/dev/null
-if e2e_wait_exit 15000; then
-    expect_eq "exit code" 0 "$E2E_EXIT_CODE"
-else
-    e2e_fail "the program ends" "an exit" "still running" 1
-fi
+expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
 e2e_finish

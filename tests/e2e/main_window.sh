@@ -45,16 +45,6 @@ expect_picture_on_screen() {
     expect_close "$what: the window shows the decoded picture" 0.002 "$(e2e_image_diff "$shot" "$reference")"
 }
 
-expect_exit_zero_after() {
-    local what=$1
-    shift
-    "$@"
-    if e2e_wait_exit 15000; then
-        expect_eq "$what: exit code" 0 "$E2E_EXIT_CODE"
-    else
-        e2e_fail "$what: the program ends" "an exit within 15 s" "still running" 1
-    fi
-}
 
 # -------------------------------------------------------- 96 dpi, 1024 x 768
 

@@ -6,18 +6,7 @@ set -uo pipefail
 dist=${1:?usage: check_qz.sh <dist folder>}
 resource_dir=$(cd "$(dirname "$0")/../../launcher/resources" && pwd)
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what"
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 
 system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|advapi32|odbc32|uxtheme|msvcrt)\.dll$'
 
@@ -55,5 +44,4 @@ check_exe() {
 check_exe i686-w64-mingw32 pei-i386 "$dist/win32/qz.exe"
 check_exe x86_64-w64-mingw32 pei-x86-64 "$dist/win64/qz.exe"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_finish

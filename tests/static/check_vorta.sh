@@ -5,18 +5,7 @@
 set -uo pipefail
 dist=${1:?usage: check_vorta.sh <dist folder>}
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what"
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 
 has_line() { grep -qE "$1" <<<"$2"; }
 count_is() { [ "$(grep -cE "$1" <<<"$2")" -eq "$3" ]; }
@@ -75,5 +64,4 @@ check_dll i686-w64-mingw32 pei-i386 "$dist/win32/vorta.dll"
 check_dll x86_64-w64-mingw32 pei-x86-64 "$dist/win64/vorta.dll"
 check_so "$dist/linux/libvorta.so"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_finish

@@ -36,6 +36,19 @@ std::wstring Describe(const WindowFilter &filter)
     return text;
 }
 
+// Waits for the windows that match, at least one; throws when none came.
+std::vector<HWND> WaitForWindows(const WindowFilter &filter, long long timeout)
+{
+    std::vector<HWND> found;
+    Deadline(timeout).Poll([&] {
+        found = FindTopLevel(filter);
+        return !found.empty();
+    });
+    if (found.empty())
+        throw Failure{L"no " + Describe(filter) + L" within " + std::to_wstring(timeout) + L" ms"};
+    return found;
+}
+
 // Releases a device context taken with GetDC.
 class ScreenDc {
 public:
@@ -62,14 +75,7 @@ void WindowCommand(const Words &words)
     const WindowFilter filter = FilterFrom(args);
     if (!filter.className && !filter.title && !filter.titleContains && !filter.pid)
         throw UsageError{L"window needs --class, --title, --title-contains or --pid"};
-    const long long timeout = TimeoutOption(args);
-    std::vector<HWND> found;
-    Deadline(timeout).Poll([&] {
-        found = FindTopLevel(filter);
-        return !found.empty();
-    });
-    if (found.empty())
-        throw Failure{L"no " + Describe(filter) + L" within " + std::to_wstring(timeout) + L" ms"};
+    const std::vector<HWND> found = WaitForWindows(filter, TimeoutOption(args));
     EmitWindow(found.front());
     Emit("count", static_cast<long long>(found.size()));
 }
@@ -182,14 +188,7 @@ void SysCommandCommand(const Words &words)
         code = SC_RESTORE;
     else
         throw UsageError{L"syscommand --command must be close, minimize or restore"};
-    const long long timeout = TimeoutOption(args);
-    std::vector<HWND> found;
-    Deadline(timeout).Poll([&] {
-        found = FindTopLevel(filter);
-        return !found.empty();
-    });
-    if (found.empty())
-        throw Failure{L"no " + Describe(filter) + L" within " + std::to_wstring(timeout) + L" ms"};
+    const std::vector<HWND> found = WaitForWindows(filter, TimeoutOption(args));
     if (!PostMessageW(found.front(), WM_SYSCOMMAND, code, 0))
         throw Failure{L"cannot post to " + Describe(filter)};
     Settle(found.front(), 2);
