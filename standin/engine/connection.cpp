@@ -148,8 +148,9 @@ bool Connection::LogIn() {
         throw ProtocolError("expected a LOGIN7 request");
     const tds::Login7 login = tds::ParseLogin7(message.payload);
 
-    // A delay before the login answer belongs here: spent through
-    // WaitWatchingSocket, ending the connection if the client gives up.
+    // The client gives up after its login time-out and closes the socket.
+    if (delays_.login.count() > 0 && WaitWatchingSocket(delays_.login) != WaitOutcome::Elapsed)
+        return false;
 
     std::optional<std::uint32_t> version = NegotiateVersion(login.tds_version);
     version_ = version.value_or(tds::kVersion71);
@@ -214,6 +215,8 @@ bool Connection::HandleBatch(const tds::Message &message) {
     const std::string text = tds::SqlBatchText(message.payload, version_);
     log_.Append(text);
     const Statement statement = ParseStatement(text);
+    if (delays_.close_on_restore && std::holds_alternative<RestoreDatabase>(statement))
+        return false;
     if (delays_.statement.count() > 0 && !IsConnectionSetup(statement)) {
         switch (WaitWatchingSocket(delays_.statement)) {
         case WaitOutcome::Elapsed: break;

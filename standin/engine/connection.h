@@ -18,8 +18,10 @@ struct Delays {
     // Before each statement is carried out (not before the SET batches a
     // driver sends while connecting). Zero: none.
     std::chrono::milliseconds statement{0};
-    // A delay before the login answer would be one more field here, spent
-    // at the marked place in Connection::LogIn.
+    // Before the login is answered. Zero: none.
+    std::chrono::milliseconds login{0};
+    // Drop the connection when a restore arrives, without carrying it out.
+    bool close_on_restore = false;
 };
 
 // One client connection: PRELOGIN, LOGIN7, then SQL batches and attention

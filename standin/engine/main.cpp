@@ -51,6 +51,8 @@ int Serve(ServeOptions options) {
     BatchLog log(options.state_folder / kBatchLogFileName);
     Delays delays;
     delays.statement = options.statement_stall;
+    delays.login = options.login_stall;
+    delays.close_on_restore = options.close_on_restore;
     Server server(engine, log, delays);
     std::uint16_t port = server.Start(options.address, options.port);
     std::cout << "listening on " << options.address << ':' << port << std::endl;

@@ -56,7 +56,8 @@ std::optional<CommandLineError> Unknown(const Pairs &pairs, std::initializer_lis
 }
 
 CommandLine ParseServe(const Pairs &pairs) {
-    if (auto error = Unknown(pairs, {"--listen", "--state", "--user", "--password", "--stall-ms"}))
+    if (auto error = Unknown(pairs, {"--listen", "--state", "--user", "--password", "--stall-ms",
+                                     "--login-stall-ms", "--fault"}))
         return *error;
     ServeOptions options;
     auto listen = pairs.values.find("--listen");
@@ -92,6 +93,17 @@ CommandLine ParseServe(const Pairs &pairs) {
             return CommandLineError{"bad --stall-ms " + stall->second};
         options.statement_stall = std::chrono::milliseconds(ms);
     }
+    if (auto stall = pairs.values.find("--login-stall-ms"); stall != pairs.values.end()) {
+        std::uint64_t ms = 0;
+        if (!ParseNumber(stall->second, ms) || ms > kMaxStallMs)
+            return CommandLineError{"bad --login-stall-ms " + stall->second};
+        options.login_stall = std::chrono::milliseconds(ms);
+    }
+    if (auto fault = pairs.values.find("--fault"); fault != pairs.values.end()) {
+        if (fault->second != "close-on-restore")
+            return CommandLineError{"unknown --fault " + fault->second};
+        options.close_on_restore = true;
+    }
     return options;
 }
 
@@ -123,7 +135,8 @@ CommandLine ParseMakeBackup(const Pairs &pairs) {
 
 const char kUsage[] =
     "usage: qzengine --listen 127.0.0.1:PORT --state DIR [--user NAME --password TEXT]\n"
-    "                [--drive LETTER=DIR]... [--stall-ms N]\n"
+    "                [--drive LETTER=DIR]... [--stall-ms N] [--login-stall-ms N]\n"
+    "                [--fault close-on-restore]\n"
     "       qzengine --make-backup OUT [--database NAME] [--data LOGICAL] [--log LOGICAL]\n"
     "                [--data-file F] [--log-file F]\n";
 

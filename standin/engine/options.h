@@ -14,7 +14,8 @@
 namespace qz::engine {
 
 // qzengine --listen 127.0.0.1:PORT --state DIR [--user NAME --password TEXT]
-//          [--drive LETTER=DIR]... [--stall-ms N]
+//          [--drive LETTER=DIR]... [--stall-ms N] [--login-stall-ms N]
+//          [--fault close-on-restore]
 struct ServeOptions {
     std::string address;  // IPv4, within 127.0.0.0/8
     std::uint16_t port = 0;
@@ -23,6 +24,10 @@ struct ServeOptions {
     std::string password;
     DriveMap drives;
     std::chrono::milliseconds statement_stall{0};
+    std::chrono::milliseconds login_stall{0};
+    // The connection is dropped when a restore arrives, before it is
+    // carried out: an engine lost in the middle of the restore.
+    bool close_on_restore = false;
 };
 
 // qzengine --make-backup OUT [--database NAME] [--data LOGICAL] [--log LOGICAL]

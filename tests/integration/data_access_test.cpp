@@ -197,6 +197,32 @@ TEST_F(DataAccess, AStalledStatementIsCutOffByTheTimeOutAndTheConnectionGoesOn)
     EXPECT_EQ(CountQuentaro(connection), 0);
 }
 
+TEST_F(DataAccess, ALoginStalledPastTheTimeOutFailsAndTheNextLoginWorks)
+{
+    StartEngine({"--login-stall-ms", "4000"});
+    Connection connection;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(connection.Open(ConnectionString(), 1s), Error);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 4s) << "the login time-out cuts the wait short";
+    EXPECT_FALSE(connection.IsOpen());
+    connection.Open(ConnectionString(), 15s);
+    EXPECT_EQ(CountQuentaro(connection), 0);
+}
+
+TEST_F(DataAccess, AConnectionLostDuringTheRestoreFailsItAndLeavesNoDatabase)
+{
+    StartEngine({"--fault", "close-on-restore"});
+    Connection connection;
+    connection.Open(ConnectionString());
+    EXPECT_THROW(Restore(connection), Error);
+    EXPECT_FALSE(fs::exists(driveC() / "Db/QUENTARO_data.MDF"));
+
+    // The launcher's next attempt closes and connects again.
+    connection.Close();
+    connection.Open(ConnectionString());
+    EXPECT_EQ(CountQuentaro(connection), 0);
+}
+
 TEST_F(DataAccess, AnEngineThatIsNotRunningFailsTheConnectionWithoutWaitingForTheTimeOut)
 {
     setenv("TDSPORT", std::to_string(qz::testing::UnusedPort()).c_str(), 1);

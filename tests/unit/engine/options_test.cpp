@@ -40,6 +40,18 @@ TEST(CommandLine, ServeDefaults) {
         Parse({"--listen", "127.0.0.1:1", "--state", "s", "--password", ""})));
 }
 
+TEST(CommandLine, FaultsForTheClientsTimeOutsAndLostConnections) {
+    CommandLine command = Parse({"--listen", "127.0.0.1:0", "--state", "s", "--login-stall-ms", "20000", "--fault",
+                                 "close-on-restore"});
+    const auto *options = std::get_if<ServeOptions>(&command);
+    ASSERT_NE(options, nullptr) << ErrorOf(command);
+    EXPECT_EQ(options->login_stall, std::chrono::milliseconds(20000));
+    EXPECT_TRUE(options->close_on_restore);
+    EXPECT_FALSE(std::get<ServeOptions>(Parse({"--listen", "127.0.0.1:0", "--state", "s"})).close_on_restore);
+    EXPECT_NE(ErrorOf(Parse({"--listen", "127.0.0.1:1", "--state", "s", "--fault", "explode"})), "");
+    EXPECT_NE(ErrorOf(Parse({"--listen", "127.0.0.1:1", "--state", "s", "--login-stall-ms", "x"})), "");
+}
+
 TEST(CommandLine, OnlyLoopbackAddressesAreAccepted) {
     EXPECT_TRUE(IsLoopbackAddress("127.0.0.1"));
     EXPECT_TRUE(IsLoopbackAddress("127.255.0.9"));
