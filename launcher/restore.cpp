@@ -28,7 +28,7 @@ std::string ConnectionStringFor(std::string_view user, std::string_view password
     text += ";Initial Catalog=master;Password=";
     text += data::QuoteOleDbValue(password);
     text += ";Data Source=";
-    text += server;
+    text += data::QuoteOleDbValue(server);
     return text;
 }
 

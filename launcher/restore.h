@@ -12,8 +12,9 @@ inline constexpr const char *kDropStatement = "drop database QUENTARO";
 inline constexpr const char *kBackupFile = "Data\\QUENTARO.bak";
 
 // The OLE DB connection string for a logon: the six pieces joined. The user
-// name and the password go in as typed; one holding ";" or a quote is quoted
-// the way OLE DB reads it back, so it cannot end its value early.
+// name, the password and the server go in as typed; one holding ";" or a
+// quote is quoted the way OLE DB reads it back, so it cannot end its value
+// early.
 std::string ConnectionStringFor(std::string_view user, std::string_view password, std::string_view server);
 
 // The restore statement: the backup beside the program, its data and log

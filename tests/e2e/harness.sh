@@ -506,6 +506,7 @@ e2e_init() {
 # (and so the launcher under Wine) finds the engine through TDSPORT.
 E2E_ENGINE=${E2E_ENGINE:-$QZ_ROOT/dist/linux/qzengine}
 E2E_ENGINE_PID=
+E2E_ENGINE_PORT=
 E2E_ENGINE_STATE=
 E2E_DRIVE_C=
 
@@ -516,8 +517,10 @@ e2e_engine_start() {  # [more qzengine arguments...]
     E2E_DRIVE_C=${E2E_DRIVE_C:-$E2E_WORK/c}
     mkdir -p "$E2E_ENGINE_STATE" "$E2E_DRIVE_C" || return 1
     log=$E2E_WORK/engine-$(e2e_now_ms).log
-    "$E2E_ENGINE" --listen 127.0.0.1:0 --state "$E2E_ENGINE_STATE" --drive "C=$E2E_DRIVE_C" --drive Z=/ "$@" \
-        </dev/null >"$log" 2>&1 &
+    # A restarted engine takes the port of the first, which a launcher
+    # already running keeps in its environment.
+    "$E2E_ENGINE" --listen "127.0.0.1:${E2E_ENGINE_PORT:-0}" --state "$E2E_ENGINE_STATE" \
+        --drive "C=$E2E_DRIVE_C" --drive Z=/ "$@" </dev/null >"$log" 2>&1 &
     E2E_ENGINE_PID=$!
     deadline=$(($(e2e_now_ms) + 15000))
     while :; do
@@ -531,6 +534,7 @@ e2e_engine_start() {  # [more qzengine arguments...]
         sleep 0.05
     done
     export TDSPORT=$port
+    E2E_ENGINE_PORT=$port
 }
 
 e2e_engine_stop() {

@@ -271,6 +271,9 @@ TEST(RestoreTexts, LogonsThatWouldEndTheirValueEarlyAreQuoted)
     EXPECT_EQ(ConnectionStringFor("sa;Initial Catalog=QUENTARO", "", "(local)"),
               "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=\"sa;Initial Catalog=QUENTARO\";"
               "Initial Catalog=master;Password=;Data Source=(local)");
+    EXPECT_EQ(ConnectionStringFor("sa", "", "x;Password=y"),
+              "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Initial Catalog=master;Password=;"
+              "Data Source=\"x;Password=y\"");
     EXPECT_EQ(ConnectionStringFor("sa", "it's \"x\"", "(local)"),
               "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Initial Catalog=master;"
               "Password=\"it's \"\"x\"\"\";Data Source=(local)");
