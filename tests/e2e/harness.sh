@@ -550,3 +550,18 @@ e2e_engine_backup() {
     mkdir -p "$(dirname "$out")" &&
         "$E2E_ENGINE" --make-backup "$out" --database QUENTARO --data QUENTARO_data --log QUENTARO_log "$@" >/dev/null
 }
+
+# The whole medium in $E2E_MEDIA: qz.exe, the stand-in setups as
+# Msde\SETUP.EXE and tovk\setup.exe, and a sample Data\QUENTARO.bak.
+E2E_SETUPS=${E2E_SETUPS:-$QZ_ROOT/build/win64/standin/setups}
+
+e2e_media_full() {  # qz.exe
+    local needed
+    for needed in "$1" "$E2E_ENGINE" "$E2E_SETUPS/engine_setup.exe" "$E2E_SETUPS/payroll_setup.exe"; do
+        [ -f "$needed" ] || { e2e_warn "no $needed: run scripts/build first"; return 1; }
+    done
+    e2e_media_create "$1" &&
+        e2e_media_add 'Msde/SETUP.EXE' "$E2E_SETUPS/engine_setup.exe" &&
+        e2e_media_add 'tovk/setup.exe' "$E2E_SETUPS/payroll_setup.exe" &&
+        e2e_engine_backup "$E2E_MEDIA/Data/QUENTARO.bak"
+}

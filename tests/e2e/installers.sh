@@ -11,19 +11,12 @@ source "$(dirname "$0")/../../scripts/common.sh"
 source "$QZ_ROOT/tests/e2e/harness.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
-SETUPS=$QZ_ROOT/build/win64/standin/setups
-for needed in "$QZ_EXE" "$E2E_ENGINE" "$SETUPS/engine_setup.exe" "$SETUPS/payroll_setup.exe"; do
-    [ -f "$needed" ] || { echo "installers: no $needed: run scripts/build first" >&2; exit 1; }
-done
 
 e2e_init || { echo "installers: the harness could not start" >&2; exit 1; }
-e2e_media_create "$QZ_EXE"
-e2e_media_add 'Msde/SETUP.EXE' "$SETUPS/engine_setup.exe"
-e2e_media_add 'tovk/setup.exe' "$SETUPS/payroll_setup.exe"
+e2e_media_full "$QZ_EXE" || { echo "installers: cannot lay out the medium" >&2; exit 1; }
 # Found first when the launcher runs "net start mssqlserver": the program's
 # own folder comes before the system's in the search.
-e2e_media_add 'net.exe' "$SETUPS/payroll_setup.exe"
-e2e_engine_backup "$E2E_MEDIA/Data/QUENTARO.bak" || { echo "installers: no backup" >&2; exit 1; }
+e2e_media_add 'net.exe' "$E2E_SETUPS/payroll_setup.exe"
 e2e_engine_start || { echo "installers: the engine did not start" >&2; exit 1; }
 
 engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'

@@ -14,16 +14,9 @@ source "$(dirname "$0")/../../scripts/common.sh"
 source "$QZ_ROOT/tests/e2e/harness.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
-SETUPS=$QZ_ROOT/build/win64/standin/setups
-for needed in "$QZ_EXE" "$E2E_ENGINE" "$SETUPS/engine_setup.exe" "$SETUPS/payroll_setup.exe"; do
-    [ -f "$needed" ] || { echo "reliability: no $needed: run scripts/build first" >&2; exit 1; }
-done
 
 e2e_init || { echo "reliability: the harness could not start" >&2; exit 1; }
-e2e_media_create "$QZ_EXE"
-e2e_media_add 'Msde/SETUP.EXE' "$SETUPS/engine_setup.exe"
-e2e_media_add 'tovk/setup.exe' "$SETUPS/payroll_setup.exe"
-e2e_engine_backup "$E2E_MEDIA/Data/QUENTARO.bak" || { echo "reliability: no backup" >&2; exit 1; }
+e2e_media_full "$QZ_EXE" || { echo "reliability: cannot lay out the medium" >&2; exit 1; }
 cp "$E2E_MEDIA/Data/QUENTARO.bak" "$E2E_WORK/good.bak"
 E2E_DRIVE_C=$E2E_WORK/c
 mkdir -p "$E2E_DRIVE_C"
