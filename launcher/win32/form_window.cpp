@@ -53,7 +53,7 @@ COLORREF TextColour(const FontSpec &font)
     return font.colour == kWindowTextColour ? GetSysColor(COLOR_WINDOWTEXT) : font.colour;
 }
 
-// Restores keyboard focus and activation after a message box.
+// The launcher's windows that a message box disables, to enable them again after it.
 struct ThreadWindows {
     std::vector<HWND> disabled;
     static BOOL CALLBACK Disable(HWND window, LPARAM context)

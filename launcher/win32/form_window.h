@@ -70,7 +70,6 @@ public:
     void ShellOpen(std::string_view path) override;
     void RunHidden(std::string_view commandLine) override;
     void SetBusy(bool busy) override;
-    bool Busy() const { return busy_; }
 
     // ControlObserver
     void ControlChanged(Control &control, Property property) override;
