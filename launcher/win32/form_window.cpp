@@ -238,7 +238,9 @@ void FormWindow::CreateControlWindow(Control &control)
         SendMessageW(window, TVM_SETINDENT, 19, 0);
         TreeView_SetImageList(window, SmallSystemImageList(), TVSIL_NORMAL);
         // Typed characters go through the key press handler first.
-        SetPropW(window, L"QzForm", this);
+        // The form rides in the window's user data: a property lookup on each of
+        // the tree's messages would cost a round trip to Wine's server.
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         treeDefaultProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeProc)));
     }
@@ -542,8 +544,10 @@ HTREEITEM FormWindow::InsertTreeItem(FolderTree::Node &node, HTREEITEM parent)
     insert.item.pszText = text.data();
     insert.item.lParam = reinterpret_cast<LPARAM>(&node);
     insert.item.cChildren = node.folder.hasSubfolders ? 1 : 0;
-    insert.item.iImage = SmallIconIndex(*node.folder.item, false);
-    insert.item.iSelectedImage = SmallIconIndex(*node.folder.item, true);
+    // The shell is asked for an item's icons only when the item is first
+    // shown: asking for them all makes a large folder slow to open.
+    insert.item.iImage = I_IMAGECALLBACK;
+    insert.item.iSelectedImage = I_IMAGECALLBACK;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(TreeWindow(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     treeItems_[&node] = item;
@@ -576,8 +580,16 @@ void FormWindow::ChildrenRemoving(FolderTree::Node &node)
 
 void FormWindow::ChildrenListed(FolderTree::Node &node)
 {
-    SendMessageW(TreeWindow(), WM_SETREDRAW, FALSE, 0);
+    HWND tree = TreeWindow();
     auto found = treeItems_.find(&node);
+    // Items added under a collapsed item are not drawn; only when they show
+    // (the tree's first level, a folder listed again while open) is drawing
+    // held until all are in. Turning drawing back on costs the tree a full
+    // recount, so it is not done when nothing shows.
+    const bool shown = found == treeItems_.end() ||
+                       (TreeView_GetItemState(tree, found->second, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    if (shown)
+        SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
     HTREEITEM parent = found != treeItems_.end() ? found->second : InsertTreeItem(node, TVI_ROOT);
     for (const auto &child : node.children)
         InsertTreeItem(*child, parent);
@@ -587,10 +599,12 @@ void FormWindow::ChildrenListed(FolderTree::Node &node)
         item.mask = TVIF_CHILDREN;
         item.hItem = parent;
         item.cChildren = 0;
-        TreeView_SetItem(TreeWindow(), &item);
+        TreeView_SetItem(tree, &item);
     }
-    SendMessageW(TreeWindow(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(TreeWindow(), nullptr, TRUE);
+    if (shown) {
+        SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(tree, nullptr, TRUE);
+    }
 }
 
 void FormWindow::SelectionMoved(FolderTree::Node *node)
@@ -609,9 +623,22 @@ void FormWindow::Listing(bool busy)
         SetCursor(previous != nullptr ? previous : LoadCursorW(nullptr, IDC_ARROW));
 }
 
-LRESULT FormWindow::OnTreeNotify(const NMHDR &header)
+LRESULT FormWindow::OnTreeNotify(NMHDR &header)
 {
     switch (header.code) {
+    case TVN_GETDISPINFOW: {
+        auto &asked = reinterpret_cast<NMTVDISPINFOW &>(header);
+        const auto *node = reinterpret_cast<const FolderTree::Node *>(asked.item.lParam);
+        if (node == nullptr || !node->folder.item)
+            return 0;
+        if (asked.item.mask & TVIF_IMAGE)
+            asked.item.iImage = SmallIconIndex(*node->folder.item, false);
+        if (asked.item.mask & TVIF_SELECTEDIMAGE)
+            asked.item.iSelectedImage = SmallIconIndex(*node->folder.item, true);
+        // The tree keeps the answer and does not ask again.
+        asked.item.mask |= TVIF_DI_SETITEM;
+        return 0;
+    }
     case TVN_ITEMEXPANDINGW: {
         const auto &change = reinterpret_cast<const NMTREEVIEWW &>(header);
         if (change.action & TVE_EXPAND) {
@@ -669,7 +696,7 @@ void FormWindow::ShowTreeContextMenu()
 
 LRESULT CALLBACK FormWindow::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *self = static_cast<FormWindow *>(GetPropW(window, L"QzForm"));
+    auto *self = reinterpret_cast<FormWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_CHAR) {
@@ -679,7 +706,7 @@ LRESULT CALLBACK FormWindow::TreeProc(HWND window, UINT message, WPARAM wParam, 
         wParam = static_cast<WPARAM>(key);
     }
     if (message == WM_NCDESTROY)
-        RemovePropW(window, L"QzForm");
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return CallWindowProcW(self->treeDefaultProc_, window, message, wParam, lParam);
 }
 
@@ -833,7 +860,7 @@ LRESULT FormWindow::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR *>(lParam)->hwndFrom == TreeWindow())
-            return OnTreeNotify(*reinterpret_cast<const NMHDR *>(lParam));
+            return OnTreeNotify(*reinterpret_cast<NMHDR *>(lParam));
         break;
     case WM_INITMENUPOPUP:
     case WM_DRAWITEM:

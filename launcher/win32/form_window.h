@@ -104,7 +104,7 @@ private:
     // The folder tree's window: its items, its notifications, typed keys.
     HWND TreeWindow() const;
     HTREEITEM InsertTreeItem(FolderTree::Node &node, HTREEITEM parent);
-    LRESULT OnTreeNotify(const NMHDR &header);
+    LRESULT OnTreeNotify(NMHDR &header);
     void ShowTreeContextMenu();
     static LRESULT CALLBACK TreeProc(HWND, UINT, WPARAM, LPARAM);
     void EnsurePicture(HDC dc);

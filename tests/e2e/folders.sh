@@ -102,6 +102,19 @@ e2e_drive tree --path "$(tree_path "$E2E_DRIVE_C/big")" --children --timeout-ms 
 expect_key child_count 1000 "all subfolders listed"
 expect_key child_1 d000 "in the shell's order"
 expect_key child_1000 d999 "in the shell's order"
+# The icons come from the shell when an item is first shown; a plain folder
+# has the shell's folder icon (open when selected), a drive its own.
+e2e_drive tree --path "$(tree_path "$E2E_DRIVE_C/big")|d999"
+folder_icon=$(e2e_get image) open_icon=$(e2e_get selected_image)
+e2e_drive tree --path "$(tree_path "$E2E_DRIVE_C/big")|d000"
+expect_key image "$folder_icon" "one plain folder has the icon of another"
+expect_key selected_image "$open_icon" "one plain folder has the open icon of another"
+expect_true "a folder shows an icon of the system list: $folder_icon, $open_icon" \
+    test "$folder_icon" -ge 0 -a "$open_icon" -ge 0
+e2e_drive tree --path "桌面|我的电脑|(C:)"
+drive_icon=$(e2e_get image)
+expect_true "a drive shows its own icon ($drive_icon), not a folder's ($folder_icon)" \
+    test "$drive_icon" -ge 0 -a "$drive_icon" != "$folder_icon"
 
 say "a folder is written without a separator, and the restore uses it"
 e2e_drive tree-click --path "$(tree_path "$E2E_DRIVE_C/Db")" >/dev/null

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -112,6 +113,20 @@ struct MenuWindowState {
 MenuWindowState menuState;
 
 constexpr UINT_PTR kDismissTimer = 1;
+
+// The shell's own answer for one folder's small icon, asked with its
+// identifier list.
+int ShellIconOf(const qz::ShellItem &folder, bool open)
+{
+    SHFILEINFOW info{};
+    UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+    if (open)
+        flags |= SHGFI_OPENICON;
+    const ITEMIDLIST *list = qz::win::IdListOf(folder);
+    if (list == nullptr || SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, flags) == 0)
+        return -1;
+    return info.iIcon;
+}
 
 LRESULT CALLBACK MenuOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -381,6 +396,42 @@ int Run(const std::string &root)
     Check(closedIcon < countAfter && openIcon < countAfter && driveIcon < countAfter,
           "the icon indexes are in the system image list");
     Check(images == qz::win::SmallSystemImageList(), "the system image list is one list");
+    // Whatever way the icon is found, it is the one the shell gives the folder.
+    Check(closedIcon == ShellIconOf(*prepared.item, false), "a plain folder's icon is the shell's",
+          std::to_string(ShellIconOf(*prepared.item, false)));
+    Check(openIcon == ShellIconOf(*prepared.item, true), "a plain folder's open icon is the shell's",
+          std::to_string(ShellIconOf(*prepared.item, true)));
+    Check(many.item != nullptr && qz::win::SmallIconIndex(*many.item, true) == ShellIconOf(*many.item, true) &&
+              qz::win::SmallIconIndex(*many.item, false) == ShellIconOf(*many.item, false),
+          "another plain folder's icons are the shell's");
+    Check(driveIcon == ShellIconOf(*driveZ.item, false) && driveIcon != closedIcon,
+          "a drive has the shell's drive icon, not a folder's");
+
+    // A folder with its own icon (desktop.ini, marked as system) keeps it.
+    {
+        const std::wstring custom = Widen(root + "\\custom");
+        CreateDirectoryW(custom.c_str(), nullptr);
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        const std::wstring ini = custom + L"\\desktop.ini";
+        const std::wstring library = std::wstring(system) + L"\\shell32.dll";
+        WritePrivateProfileStringW(L".ShellClassInfo", L"IconFile", library.c_str(), ini.c_str());
+        WritePrivateProfileStringW(L".ShellClassInfo", L"IconIndex", L"8", ini.c_str());
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str());
+        SetFileAttributesW(custom.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+        const ShellFolder marked = shell.FromParsingName(root + "\\custom");
+        Check(marked.item != nullptr, "the folder custom is found");
+        if (marked.item != nullptr) {
+            const int own = qz::win::SmallIconIndex(*marked.item, false);
+            Print("custom: icon " + std::to_string(own) + ", the shell's " +
+                  std::to_string(ShellIconOf(*marked.item, false)));
+            Check(own == ShellIconOf(*marked.item, false), "a folder with its own icon shows the shell's answer");
+            Check(own >= 0 && own != closedIcon, "a folder with its own icon does not show the plain folder icon");
+        }
+        SetFileAttributesW(custom.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+        DeleteFileW(ini.c_str());
+        RemoveDirectoryW(custom.c_str());
+    }
 
     // ---- an item this namespace did not make
     WinShellNamespace other;

@@ -88,12 +88,14 @@ struct ItemData {
     std::wstring text;
     UINT state = 0;
     int children = 0;
+    int image = 0;
+    int selectedImage = 0;
 };
 
 ItemData ReadItem(HWND tree, const RemoteBlock &block, HTREEITEM item)
 {
     TVITEMW data{};
-    data.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN | TVIF_HANDLE;
+    data.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
     data.hItem = item;
     data.stateMask = TVIS_EXPANDED | TVIS_SELECTED | TVIS_EXPANDEDONCE;
     data.pszText = reinterpret_cast<wchar_t *>(block.At(kTextOffset));
@@ -107,7 +109,7 @@ ItemData ReadItem(HWND tree, const RemoteBlock &block, HTREEITEM item)
     std::vector<wchar_t> text(kTextCharacters, L'\0');
     block.Read(kTextOffset, text.data(), text.size() * sizeof(wchar_t));
     text.back() = L'\0';
-    return {text.data(), data.state, data.cChildren};
+    return {text.data(), data.state, data.cChildren, data.iImage, data.iSelectedImage};
 }
 
 // The item's text rectangle in the tree's client area.
@@ -187,6 +189,8 @@ void EmitItem(HWND tree, const RemoteBlock &block, HTREEITEM item, const std::st
     EmitFlag(prefix + "selected", (data.state & TVIS_SELECTED) != 0);
     EmitFlag(prefix + "expanded", (data.state & TVIS_EXPANDED) != 0);
     Emit(prefix + "has_children", static_cast<long long>(data.children));
+    Emit(prefix + "image", static_cast<long long>(data.image));
+    Emit(prefix + "selected_image", static_cast<long long>(data.selectedImage));
     long long count = 0;
     for (HTREEITEM child = Next(tree, TVGN_CHILD, item); child != nullptr; child = Next(tree, TVGN_NEXT, child))
         ++count;
