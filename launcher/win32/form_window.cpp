@@ -170,8 +170,17 @@ void FormWindow::Create()
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(Widen(kFormName).c_str()))));
 
     for (const auto &control : form_.Controls())
-        CreateControlWindow(*control);
+        if (ShownAtStart(control->Row()))
+            CreateControlWindow(*control);
     shell_.SetOwner(main_);
+}
+
+bool FormWindow::ShownAtStart(const ControlSpec &row) const
+{
+    for (const ControlSpec *at = &row; at != nullptr; at = at->parent.empty() ? nullptr : FindSpec(at->parent))
+        if (!form_.ControlNamed(at->name).Visible())
+            return false;
+    return true;
 }
 
 HWND FormWindow::ParentWindowOf(const ControlSpec &row) const
@@ -256,6 +265,25 @@ void FormWindow::Show()
     SetWindowPos(main_, nullptr, at.x, at.y, kClientWidth, kClientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(application_, SW_SHOWNORMAL);
     ShowWindow(main_, SW_SHOWNORMAL);
+    UpdateWindow(main_);
+
+    // No message is handled before all windows are there.
+    bool added = false;
+    for (const auto &control : form_.Controls()) {
+        if (windows_.find(control->Name()) == windows_.end()) {
+            CreateControlWindow(*control);
+            added = true;
+        }
+    }
+    // Creation put each new window on top of its siblings: back to the
+    // layout's order, later rows above earlier ones.
+    if (added) {
+        for (const ControlSpec &row : Layout()) {
+            const auto found = windows_.find(row.name);
+            if (found != windows_.end())
+                SetWindowPos(found->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
 }
 
 Control *FormWindow::ControlOf(HWND window) const

@@ -48,10 +48,12 @@ public:
     explicit FormWindow(HINSTANCE instance);
     ~FormWindow() override;
 
-    // Creates the application window, the main window and every control
-    // window, all hidden.
+    // Creates the application window, the main window and the windows of the
+    // controls that show with it, all hidden.
     void Create();
-    // Raises the show event, centres the window and makes it visible.
+    // Raises the show event, centres the window, makes it visible and paints
+    // it; then creates the windows of the controls hidden at first (panels and
+    // what they hold), so that the picture is up before they are made.
     void Show();
     // Moves the focus along the tab order; true when the message was a Tab.
     bool HandleTab(const MSG &message);
@@ -98,6 +100,7 @@ private:
 
     void RegisterClasses();
     void CreateControlWindow(Control &control);
+    bool ShownAtStart(const ControlSpec &row) const;
     HWND ParentWindowOf(const ControlSpec &row) const;
     Control *ControlOf(HWND window) const;
     void FitWidthToText(Control &control);

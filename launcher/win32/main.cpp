@@ -15,12 +15,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     qz::win::FormWindow window(instance);
     try {
         window.Create();
+        window.Show();
     } catch (const std::exception &error) {
         MessageBoxW(nullptr, qz::win::Widen(qz::ApplicationErrorText(error.what())).c_str(),
                     qz::win::Widen(qz::kApplicationTitle).c_str(), qz::kBoxError);
         return 1;
     }
-    window.Show();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -75,6 +75,17 @@ for panel in Panel3 Panel1 SpeedBsjwj; do
     e2e_drive control "$panel"
     expect_key visible 0 "$panel hidden at start"
 done
+# Every control has its window, those on the main window stacked as the layout
+# lists them (later rows above earlier ones, the panels above all), top first.
+e2e_drive controls
+expect_key count 23 "every control but the two data components has a window"
+main_hwnd=$(e2e_get main)
+stacked=$(awk -F= -v main="$main_hwnd" '
+    $1 ~ /^control_[0-9]+_name$/ { split($1, k, "_"); name[k[2]] = $2 }
+    $1 ~ /^control_[0-9]+_parent$/ { split($1, k, "_"); parent[k[2]] = $2 }
+    END { for (i = 1; i in name; i++) if (parent[i] == main) printf "%s ", name[i] }' <<<"$E2E_OUT")
+expect_eq "the main window's controls, top first" \
+    "Panel1 Panel3 Labeltcqz Labelgzrj Labelmsde SpeedBsjwj Image1 " "$stacked"
 for zone in Labelgzrj:92,200,281,257 Labelmsde:92,304,281,361 Labeltcqz:92,408,281,465; do
     e2e_drive control "${zone%%:*}"
     expect_key visible 1 "${zone%%:*}"
