@@ -133,10 +133,6 @@ void FormWindow::RegisterClasses()
         RegisterClassExW(&control);
     }
 
-    INITCOMMONCONTROLSEX common{};
-    common.dwSize = sizeof common;
-    common.dwICC = ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&common);
 }
 
 void FormWindow::Create()
@@ -267,7 +263,12 @@ void FormWindow::Show()
     ShowWindow(main_, SW_SHOWNORMAL);
     UpdateWindow(main_);
 
-    // No message is handled before all windows are there.
+    // No message is handled before all windows are there. The common
+    // controls (the panels' buttons, edits and tree) are loaded only now.
+    INITCOMMONCONTROLSEX common{};
+    common.dwSize = sizeof common;
+    common.dwICC = ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&common);
     bool added = false;
     for (const auto &control : form_.Controls()) {
         if (windows_.find(control->Name()) == windows_.end()) {
