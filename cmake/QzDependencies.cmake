@@ -12,6 +12,7 @@ endif()
 set(QZ_CACHE "${_qz_cache_default}" CACHE PATH "Machine-wide cache of scripts/setup")
 
 if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/QzDelayLoad.cmake)
     # libjpeg-turbo, cross-built as a static library for this target by scripts/setup.
     set(QZ_JPEG_ROOT "${QZ_CACHE}/libjpeg-turbo/${CMAKE_SYSTEM_PROCESSOR}-small"
         CACHE PATH "Static libjpeg-turbo for this Windows target")

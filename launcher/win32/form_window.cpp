@@ -132,7 +132,6 @@ void FormWindow::RegisterClasses()
         control.lpszClassName = OwnClassOf(kind);
         RegisterClassExW(&control);
     }
-
 }
 
 void FormWindow::Create()
@@ -269,21 +268,15 @@ void FormWindow::Show()
     common.dwSize = sizeof common;
     common.dwICC = ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&common);
-    bool added = false;
-    for (const auto &control : form_.Controls()) {
-        if (windows_.find(control->Name()) == windows_.end()) {
+    for (const auto &control : form_.Controls())
+        if (!ShownAtStart(control->Row()))
             CreateControlWindow(*control);
-            added = true;
-        }
-    }
     // Creation put each new window on top of its siblings: back to the
     // layout's order, later rows above earlier ones.
-    if (added) {
-        for (const ControlSpec &row : Layout()) {
-            const auto found = windows_.find(row.name);
-            if (found != windows_.end())
-                SetWindowPos(found->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
+    for (const ControlSpec &row : Layout()) {
+        const auto found = windows_.find(row.name);
+        if (found != windows_.end())
+            SetWindowPos(found->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
