@@ -9,7 +9,7 @@
 #include <cwchar>
 
 #include "win32/shell_namespace_win32.h"
-#include "win32/text.h"
+#include "win32/wide.h"
 
 int wmain(int argc, wchar_t **argv)
 {

@@ -10,6 +10,8 @@
 // added, the item's children counted afterwards and whether it was
 // expanded before.
 // Exit code 0 when measured, 1 on a time-out or a failure, 2 on wrong arguments.
+#include "win32/automation.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,9 +24,7 @@ HWND tree = nullptr;
 
 BOOL CALLBACK FindTree(HWND window, LPARAM)
 {
-    const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"QzControlName")));
-    wchar_t name[64] = L"";
-    if (atom != 0 && GlobalGetAtomNameW(atom, name, 64) > 0 && _wcsicmp(name, L"ShellTreeV") == 0) {
+    if (_wcsicmp(qz::win::ControlNameOf(window).c_str(), L"ShellTreeV") == 0) {
         tree = window;
         return FALSE;
     }
@@ -62,7 +62,7 @@ int wmain(int argc, wchar_t **argv)
         std::fwprintf(stderr, L"usage: tree_timer --expect N [--timeout-ms N]\n");
         return 2;
     }
-    HWND main = FindWindowW(L"TForm_qz", nullptr);
+    HWND main = FindWindowW(qz::win::kMainWindowClass, nullptr);
     if (main != nullptr)
         EnumChildWindows(main, FindTree, 0);
     if (tree == nullptr) {

@@ -18,4 +18,18 @@ void ReportApplicationError(Services &services, std::string_view message)
     services.ShowMessageBox(ApplicationErrorText(message), kApplicationTitle, kBoxError);
 }
 
+void ReportFailure(Services &services, std::string_view message) noexcept
+{
+    // The launcher has one UI thread: a plain flag marks the box being up.
+    static bool reporting = false;
+    if (reporting)
+        return;
+    reporting = true;
+    try {
+        ReportApplicationError(services, message);
+    } catch (...) {
+    }
+    reporting = false;
+}
+
 }  // namespace qz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,5 +24,31 @@ std::string ApplicationErrorText(std::string_view message);
 // Shows the application error box: the text above, the application title,
 // an OK button and the stop icon.
 void ReportApplicationError(Services &services, std::string_view message);
+
+// The application error box for a failure that reached a guard. Never
+// throws: when not even the box can be shown, nothing more can be done. A
+// failure that arises while its box is up (a paint under it that fails
+// again) is not shown a second time.
+void ReportFailure(Services &services, std::string_view message) noexcept;
+
+// The text for a failure that carries none (not a std::exception).
+inline constexpr std::string_view kUnknownFailure = "Unknown error";
+
+// The guard at every entry from the platform's event dispatch (handlers,
+// notifications, painting): runs work; whatever it throws is shown in the
+// application error box, and the caller goes on. False when work failed.
+template <typename Work>
+bool Guarded(Services &services, Work &&work) noexcept
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception &error) {
+        ReportFailure(services, error.what());
+    } catch (...) {
+        ReportFailure(services, kUnknownFailure);
+    }
+    return false;
+}
 
 }  // namespace qz

@@ -32,6 +32,8 @@ void FolderTree::Build()
     root_->folder = shell_.Desktop();
     List(*root_);
     selected_ = root_.get();
+    if (observer_ != nullptr)
+        observer_->SelectionMoved(selected_);
 }
 
 void FolderTree::List(Node &node)

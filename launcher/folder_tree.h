@@ -33,7 +33,8 @@ public:
         virtual void ChildrenRemoving(Node &node) = 0;
         // After a node's children were listed (or listed again).
         virtual void ChildrenListed(Node &node) = 0;
-        // The tree itself moved the selection (a node went away under it).
+        // The tree itself moved the selection (to the root it was built
+        // with, or up from a node that went away).
         virtual void SelectionMoved(Node *node) = 0;
         // Listing a large folder blocks: the hourglass meanwhile.
         virtual void Listing(bool busy) = 0;
@@ -45,8 +46,8 @@ public:
 
     void SetObserver(Observer *observer) { observer_ = observer; }
 
-    // Builds the tree when it is first shown: the desktop as the one root,
-    // expanded one level and selected. Does nothing when already built.
+    // Builds the tree: the desktop as the one root, listed one level and
+    // selected. Does nothing when already built.
     void Build();
     bool Built() const { return root_ != nullptr; }
     Node *Root() const { return root_.get(); }

@@ -63,6 +63,18 @@ void TForm_qz::Click(Control &sender)
         (this->*handler)(sender);
 }
 
+void TForm_qz::KeyPress(Control &sender, char32_t &key)
+{
+    if (const KeyHandler handler = sender.Row().keyPress)
+        (this->*handler)(sender, key);
+}
+
+void TForm_qz::Show()
+{
+    if (const Handler handler = self_.Row().show)
+        (this->*handler)(self_);
+}
+
 void TForm_qz::FormShow(Control &)
 {
     Editserver.SetText("(local)");

@@ -24,8 +24,12 @@ public:
     // The control of that name; throws Error when there is none.
     Control &ControlNamed(std::string_view name) const;
 
-    // Runs the click handler of the control's row, if it has one.
+    // The events as the platform raises them: each runs the handler that
+    // the sender's row names, if it names one.
     void Click(Control &sender);
+    void KeyPress(Control &sender, char32_t &key);
+    // The form's show event, before the window is first painted.
+    void Show();
 
     // The form as a sender of its own events.
     Control &Self() { return self_; }

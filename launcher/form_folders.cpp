@@ -6,7 +6,9 @@ namespace qz {
 
 void TForm_qz::SpeedBljClick(Control &)
 {
-    // The tree keeps its expansion, selection and OK state from last time.
+    // The tree is built when the chooser first shows; after that it keeps
+    // its expansion, selection and OK state from last time.
+    folders_.Build();
     Panel1.SetVisible(true);
 }
 

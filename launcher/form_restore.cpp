@@ -4,24 +4,9 @@
 
 #include "restore.h"
 #include "texts.h"
+#include "unique_handle.h"
 
 namespace qz {
-
-namespace {
-
-// The wait cursor for the life of the scope.
-class Busy {
-public:
-    explicit Busy(Services &services) : services_(services) { services_.SetBusy(true); }
-    ~Busy() { services_.SetBusy(false); }
-    Busy(const Busy &) = delete;
-    Busy &operator=(const Busy &) = delete;
-
-private:
-    Services &services_;
-};
-
-}  // namespace
 
 void TForm_qz::ShowSettingsPanel()
 {
@@ -57,7 +42,8 @@ void TForm_qz::SpeedBQDClick(Control &)
 
     Label2.SetVisible(true);
     Label2.SetText(kLoading);
-    Busy busy(services_);
+    services_.SetBusy(true);
+    const ScopeExit idle([this] { services_.SetBusy(false); });
 
     Database &data = services_.Data();
     const std::string connection = ConnectionStringFor(Editusername.Text(), EditPassW.Text(), Editserver.Text());

@@ -6,50 +6,62 @@ namespace qz {
 
 namespace {
 
-constexpr FontSpec kWindowFont{};
 constexpr FontSpec kKaiBold16{"楷体_GB2312", 16, true, kWindowTextColour};
 constexpr FontSpec kSong14{"宋体", 14, false, kWindowTextColour};
 constexpr FontSpec kSong14Navy{"宋体", 14, false, kNavy};
 
 using K = ControlKind;
-using C = CursorKind;
+using T = TForm_qz;
 
-// name, kind, parent, {left, top, width, height}, text, font, visible, tab
-// order, cursor, enabled, flags, click.
 const ControlSpec kLayout[] = {
     // On the main window; later rows lie above earlier ones, the panels above all.
-    {"Image1", K::Image, "", {0, 0, 795, 576}, "", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
-    {"SpeedBsjwj", K::PushButton, "", {608, 117, 125, 45}, "安装数据文件", kKaiBold16, false, -1, C::Hand, true, 0, &TForm_qz::SpeedBsjwjClick},
-    {"Labelmsde", K::Label, "", {92, 304, 189, 57}, "Labelmsde", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabelmsdeClick},
-    {"Labelgzrj", K::Label, "", {92, 200, 189, 57}, "Labelgzrj", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabelgzrjClick},
-    {"Labeltcqz", K::Label, "", {92, 408, 189, 57}, "Labeltcqz", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::LabeltcqzClick},
-    {"Panel3", K::Panel, "", {284, 184, 365, 209}, "", kWindowFont, false, 0, C::Normal, true, 0, nullptr},
-    {"Panel1", K::Panel, "", {296, 312, 293, 255}, "", kWindowFont, false, 1, C::Normal, true, 0, nullptr},
-    {"ADOConn", K::Connection, "", {0, 0, 0, 0}, "", kWindowFont, false, -1, C::Normal, true, 0, nullptr},
-    {"ADOQPb", K::Query, "", {0, 0, 0, 0}, "", kWindowFont, false, -1, C::Normal, true, 0, nullptr},
+    {.name = "Image1", .kind = K::Image, .rect = {0, 0, 795, 576}},
+    {.name = "SpeedBsjwj", .kind = K::PushButton, .rect = {608, 117, 125, 45}, .text = "安装数据文件",
+     .font = kKaiBold16, .visible = false, .cursor = CursorKind::Hand, .click = &T::SpeedBsjwjClick},
+    {.name = "Labelmsde", .rect = {92, 304, 189, 57}, .text = "Labelmsde", .cursor = CursorKind::Hand,
+     .click = &T::LabelmsdeClick},
+    {.name = "Labelgzrj", .rect = {92, 200, 189, 57}, .text = "Labelgzrj", .cursor = CursorKind::Hand,
+     .click = &T::LabelgzrjClick},
+    {.name = "Labeltcqz", .rect = {92, 408, 189, 57}, .text = "Labeltcqz", .cursor = CursorKind::Hand,
+     .click = &T::LabeltcqzClick},
+    {.name = "Panel3", .kind = K::Panel, .rect = {284, 184, 365, 209}, .visible = false, .tabOrder = 0},
+    {.name = "Panel1", .kind = K::Panel, .rect = {296, 312, 293, 255}, .visible = false, .tabOrder = 1},
+    {.name = "ADOConn", .kind = K::Connection, .visible = false},
+    {.name = "ADOQPb", .kind = K::Query, .visible = false},
 
     // The database settings panel.
-    {"GroupBox1", K::GroupBox, "Panel3", {15, 20, 326, 125}, "数据库设置", kWindowFont, true, 0, C::Normal, true, 0, nullptr},
-    {"Label3", K::Label, "GroupBox1", {239, 24, 60, 12}, "服务器名称", kWindowFont, false, -1, C::Normal, true, 0, nullptr},
-    {"Editserver", K::Edit, "GroupBox1", {308, 20, 121, 20}, "", kWindowFont, false, 1, C::Normal, true, 0, nullptr},
-    {"Label4", K::Label, "GroupBox1", {23, 28, 48, 12}, "用户名称", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
-    {"Editusername", K::Edit, "GroupBox1", {80, 23, 121, 20}, "", kWindowFont, true, 2, C::Normal, true, 0, nullptr},
-    {"Label5", K::Label, "GroupBox1", {47, 60, 24, 12}, "密码", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
-    {"EditPassW", K::Edit, "GroupBox1", {80, 54, 121, 20}, "", kWindowFont, true, 3, C::Normal, true, kPassword, nullptr},
-    {"Label6", K::Label, "GroupBox1", {11, 92, 60, 12}, "数据库路径", kWindowFont, true, -1, C::Normal, true, 0, nullptr},
-    {"EditPath", K::Edit, "GroupBox1", {80, 85, 201, 22}, "", kSong14, true, 0, C::Normal, true, kReadOnly, nullptr},
-    {"SpeedBlj", K::SpeedButton, "GroupBox1", {284, 85, 23, 22}, "", kWindowFont, true, -1, C::Hand, true, kGlyph, &TForm_qz::SpeedBljClick},
-    {"Label2", K::Label, "Panel3", {24, 160, 42, 14}, "", kSong14Navy, true, -1, C::Normal, true, kAutoWidth, nullptr},
-    {"SpeedBQD", K::SpeedButton, "Panel3", {196, 160, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBQDClick},
-    {"SpeedBljfh", K::SpeedButton, "Panel3", {264, 160, 57, 25}, "返回", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBljfhClick},
+    {.name = "GroupBox1", .kind = K::GroupBox, .parent = "Panel3", .rect = {15, 20, 326, 125}, .text = "数据库设置",
+     .tabOrder = 0},
+    {.name = "Label3", .parent = "GroupBox1", .rect = {239, 24, 60, 12}, .text = "服务器名称", .visible = false},
+    {.name = "Editserver", .kind = K::Edit, .parent = "GroupBox1", .rect = {308, 20, 121, 20}, .visible = false,
+     .tabOrder = 1},
+    {.name = "Label4", .parent = "GroupBox1", .rect = {23, 28, 48, 12}, .text = "用户名称"},
+    {.name = "Editusername", .kind = K::Edit, .parent = "GroupBox1", .rect = {80, 23, 121, 20}, .tabOrder = 2},
+    {.name = "Label5", .parent = "GroupBox1", .rect = {47, 60, 24, 12}, .text = "密码"},
+    {.name = "EditPassW", .kind = K::Edit, .parent = "GroupBox1", .rect = {80, 54, 121, 20}, .tabOrder = 3,
+     .flags = kPassword},
+    {.name = "Label6", .parent = "GroupBox1", .rect = {11, 92, 60, 12}, .text = "数据库路径"},
+    {.name = "EditPath", .kind = K::Edit, .parent = "GroupBox1", .rect = {80, 85, 201, 22}, .font = kSong14,
+     .tabOrder = 0, .flags = kReadOnly},
+    {.name = "SpeedBlj", .kind = K::SpeedButton, .parent = "GroupBox1", .rect = {284, 85, 23, 22},
+     .cursor = CursorKind::Hand, .flags = kGlyph, .click = &T::SpeedBljClick},
+    {.name = "Label2", .parent = "Panel3", .rect = {24, 160, 42, 14}, .font = kSong14Navy, .flags = kAutoWidth},
+    {.name = "SpeedBQD", .kind = K::SpeedButton, .parent = "Panel3", .rect = {196, 160, 57, 25}, .text = "确定",
+     .cursor = CursorKind::Hand, .click = &T::SpeedBQDClick},
+    {.name = "SpeedBljfh", .kind = K::SpeedButton, .parent = "Panel3", .rect = {264, 160, 57, 25}, .text = "返回",
+     .cursor = CursorKind::Hand, .click = &T::SpeedBljfhClick},
 
     // The folder chooser panel.
-    {"GroupBox2", K::GroupBox, "Panel1", {4, 4, 285, 246}, "请选择安装数据库的路径", kWindowFont, true, 0, C::Normal, true, 0, nullptr},
-    {"ShellTreeV", K::FolderTree, "GroupBox2", {10, 13, 203, 222}, "", kWindowFont, true, 0, C::Normal, true, 0, &TForm_qz::ShellTreeVClick},
-    {"SpeedBljqd", K::SpeedButton, "GroupBox2", {216, 200, 57, 25}, "确定", kWindowFont, true, -1, C::Hand, true, 0, &TForm_qz::SpeedBljqdClick},
+    {.name = "GroupBox2", .kind = K::GroupBox, .parent = "Panel1", .rect = {4, 4, 285, 246},
+     .text = "请选择安装数据库的路径", .tabOrder = 0},
+    {.name = "ShellTreeV", .kind = K::FolderTree, .parent = "GroupBox2", .rect = {10, 13, 203, 222}, .tabOrder = 0,
+     .click = &T::ShellTreeVClick, .keyPress = &T::ShellTreeVKeyPress},
+    {.name = "SpeedBljqd", .kind = K::SpeedButton, .parent = "GroupBox2", .rect = {216, 200, 57, 25}, .text = "确定",
+     .cursor = CursorKind::Hand, .click = &T::SpeedBljqdClick},
 };
 
-const ControlSpec kForm = {kFormName, K::Form, "", {121, 59, kClientWidth, kClientHeight}, "安装程序", kFormFont, true, -1, C::Normal, true, 0, nullptr};
+const ControlSpec kForm = {.name = kFormName, .kind = K::Form, .rect = {121, 59, kClientWidth, kClientHeight},
+                           .text = "安装程序", .font = kFormFont, .show = &T::FormShow};
 
 }  // namespace
 

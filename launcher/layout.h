@@ -55,20 +55,25 @@ struct Rect {
 };
 
 using Handler = void (TForm_qz::*)(Control &sender);
+using KeyHandler = void (TForm_qz::*)(Control &sender, char32_t &key);
 
+// One control of the layout. Rows are written with designated initialisers
+// and name only what differs from these defaults.
 struct ControlSpec {
-    std::string_view name;
-    ControlKind kind;
-    std::string_view parent;  // empty: the main window
-    Rect rect;                // relative to the parent's client area
-    std::string_view text;    // caption, or an edit field's text
-    FontSpec font;
+    std::string_view name = {};
+    ControlKind kind = ControlKind::Label;
+    std::string_view parent = {};  // empty: the main window
+    Rect rect{};              // relative to the parent's client area
+    std::string_view text = {};    // caption, or an edit field's text
+    FontSpec font{};          // no face: the main window's font
     bool visible = true;
     int tabOrder = -1;        // -1: not a tab stop
     CursorKind cursor = CursorKind::Normal;
     bool enabled = true;
     unsigned flags = 0;
     Handler click = nullptr;
+    KeyHandler keyPress = nullptr;  // a character typed into the control
+    Handler show = nullptr;         // the form's own row: its show event
 };
 
 // The main window itself.

@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include "errors.h"
+#include "unique_handle.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -39,18 +40,14 @@ int Stride(int width, int bitsPerPixel)
     return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// Only plain data lives in this frame, so the jump skips no destructor.
-bool DecodeInto(const std::uint8_t *data, std::size_t size, PictureDepth depth, Picture &picture,
-                ErrorManager &errors)
+// Only plain data lives in this frame, so the jump skips no destructor; the
+// caller owns the decompressor and destroys it however this ends (the jump,
+// an exception, or the end of the picture).
+bool DecodeInto(jpeg_decompress_struct &info, const std::uint8_t *data, std::size_t size, PictureDepth depth,
+                Picture &picture, ErrorManager &errors)
 {
-    jpeg_decompress_struct info;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = OnFatalError;
-    errors.base.emit_message = OnMessage;
-    if (setjmp(errors.jump) != 0) {
-        jpeg_destroy_decompress(&info);
+    if (setjmp(errors.jump) != 0)
         return false;
-    }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
@@ -86,7 +83,6 @@ bool DecodeInto(const std::uint8_t *data, std::size_t size, PictureDepth depth, 
         }
     }
     jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
     return true;
 }
 
@@ -109,7 +105,13 @@ Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth)
         throw Error("the picture is empty");
     Picture picture;
     ErrorManager errors{};
-    if (!DecodeInto(jpeg.data(), jpeg.size(), depth, picture, errors))
+    // Destroying a decompressor that was never created (all zeros) does nothing.
+    jpeg_decompress_struct info{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnFatalError;
+    errors.base.emit_message = OnMessage;
+    const ScopeExit destroy([&info] { jpeg_destroy_decompress(&info); });
+    if (!DecodeInto(info, jpeg.data(), jpeg.size(), depth, picture, errors))
         throw Error(std::string("the picture cannot be decoded: ") + errors.message);
     return picture;
 }

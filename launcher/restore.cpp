@@ -1,6 +1,6 @@
 #include "restore.h"
 
-#include "connection_string.h"
+#include "text/oledb.h"
 
 namespace qz {
 
@@ -24,11 +24,11 @@ std::string Literal(std::string_view text)
 std::string ConnectionStringFor(std::string_view user, std::string_view password, std::string_view server)
 {
     std::string text = "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=";
-    text += data::QuoteOleDbValue(user);
+    text += text::QuoteOleDbValue(user);
     text += ";Initial Catalog=master;Password=";
-    text += data::QuoteOleDbValue(password);
+    text += text::QuoteOleDbValue(password);
     text += ";Data Source=";
-    text += data::QuoteOleDbValue(server);
+    text += text::QuoteOleDbValue(server);
     return text;
 }
 

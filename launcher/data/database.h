@@ -27,7 +27,9 @@ public:
     // Throws qz::Error carrying the driver's message; the connection is then
     // closed and may be opened again.
     void Open(std::string_view oledbConnectionString, std::chrono::seconds loginTimeout = kLoginTimeout);
-    // Closes the connection; does nothing when it is closed.
+    // Closes the connection (disconnects, then frees its handles); does
+    // nothing when it is closed. The one way a connection ends: Open, a
+    // failed Open and the destructor all come here.
     void Close();
     bool IsOpen() const;
 
@@ -48,9 +50,10 @@ public:
     // The statement's text as lines; the command sent is each line followed
     // by CR LF.
     const std::vector<std::string> &Lines() const { return lines_; }
-    // Replaces the text; it is split into lines at line breaks.
+    // Replaces the text; it is split into lines at line breaks, and the
+    // command is built from them once, here.
     void SetText(std::string_view text);
-    std::string CommandText() const;
+    const std::string &CommandText() const { return command_; }
 
     // Runs the text as a query and counts the rows of its result.
     void Open();
@@ -65,6 +68,7 @@ private:
 
     Connection &connection_;
     std::vector<std::string> lines_;
+    std::string command_;
     long long recordCount_ = 0;
 };
 

@@ -9,8 +9,7 @@ void OdbcDatabase::Close()
 
 void OdbcDatabase::Open(std::string_view connectionString)
 {
-    // Always closed before its connection string is replaced.
-    connection_.Close();
+    // Open closes what was open before it replaces the connection string.
     connection_.Open(connectionString, kLoginTimeout);
 }
 

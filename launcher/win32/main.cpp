@@ -1,9 +1,10 @@
 // The setup launcher: one picture window with three hot zones.
-#include "form_window.h"
-
 #include "../errors.h"
 #include "../texts.h"
-#include "text.h"
+#include "form_window.h"
+#include "handles.h"
+#include "platform.h"
+#include "wide.h"
 
 #include <windows.h>
 
@@ -12,7 +13,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // The data access and the shell folder tree rely on it.
     qz::win::ComApartment com;
 
-    qz::win::FormWindow window(instance);
+    qz::win::Platform platform(instance);
+    qz::win::FormWindow window(instance, platform);
     try {
         window.Create();
         window.Show();

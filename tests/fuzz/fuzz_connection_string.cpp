@@ -12,7 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "connection_string.h"
+#include "data/odbc_string.h"
+#include "text/oledb.h"
 #include "errors.h"
 #include "restore.h"
 
@@ -24,7 +25,7 @@ namespace {
     std::abort();
 }
 
-const std::string *Value(const std::vector<qz::data::Property> &properties, std::string_view key)
+const std::string *Value(const std::vector<qz::text::Property> &properties, std::string_view key)
 {
     for (const auto &property : properties)
         if (property.first == key)
@@ -82,7 +83,7 @@ std::optional<std::vector<std::pair<std::string, std::string>>> ReadOdbc(std::st
 void ReadAnything(std::string_view text)
 {
     try {
-        (void)qz::data::ParseOleDb(text);
+        (void)qz::text::ParseOleDb(text);
     } catch (const qz::Error &) {
     }
     std::string odbc;
@@ -96,7 +97,7 @@ void ReadAnything(std::string_view text)
         Violation("an ODBC connection string that FreeTDS cannot read", text);
     if (pairs->empty() || (*pairs)[0].first != "DRIVER" || (*pairs)[0].second != "SQL Server")
         Violation("the ODBC connection string does not begin with the driver", text);
-    const std::vector<qz::data::Property> properties = qz::data::ParseOleDb(text);
+    const std::vector<qz::text::Property> properties = qz::text::ParseOleDb(text);
     std::vector<std::string> seen;
     for (std::size_t i = 1; i < pairs->size(); ++i) {
         const auto &[key, value] = (*pairs)[i];
@@ -118,10 +119,10 @@ void ReadAnything(std::string_view text)
 // after it stays x.
 void QuotedValueReadsBack(std::string_view v)
 {
-    const std::string text = "Provider=SQLOLEDB.1;User ID=" + qz::data::QuoteOleDbValue(v) + ";Password=x";
-    std::vector<qz::data::Property> properties;
+    const std::string text = "Provider=SQLOLEDB.1;User ID=" + qz::text::QuoteOleDbValue(v) + ";Password=x";
+    std::vector<qz::text::Property> properties;
     try {
-        properties = qz::data::ParseOleDb(text);
+        properties = qz::text::ParseOleDb(text);
     } catch (const qz::Error &) {
         Violation("a quoted value makes the OLE DB string unreadable", v);
     }
@@ -159,9 +160,9 @@ void BracedValueKeepsPassword(std::string_view w)
 void LogonReadsBack(std::string_view user, std::string_view password)
 {
     const std::string text = qz::ConnectionStringFor(user, password, "(local)");
-    std::vector<qz::data::Property> properties;
+    std::vector<qz::text::Property> properties;
     try {
-        properties = qz::data::ParseOleDb(text);
+        properties = qz::text::ParseOleDb(text);
     } catch (const qz::Error &) {
         Violation("the launcher's connection string is unreadable", user);
     }

@@ -1,6 +1,6 @@
 // The data access through unixODBC and FreeTDS's ODBC driver to the stand-in
 // engine on loopback: the same wire protocol a real engine speaks.
-#include "connection_string.h"
+#include "text/oledb.h"
 #include "database.h"
 #include "engine_process.h"
 #include "errors.h"
@@ -16,6 +16,8 @@
 
 namespace qz::data {
 namespace {
+
+using text::QuoteOleDbValue;
 
 namespace fs = std::filesystem;
 using qz::testing::EngineProcess;

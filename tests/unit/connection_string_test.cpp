@@ -1,7 +1,8 @@
-#include "connection_string.h"
+#include "data/odbc_string.h"
 #include "database.h"
 #include "errors.h"
-#include "utf16.h"
+#include "text/oledb.h"
+#include "text/utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,12 @@
 
 namespace qz::data {
 namespace {
+
+using text::ParseOleDb;
+using text::Property;
+using text::QuoteOleDbValue;
+using text::ToUtf16;
+using text::ToUtf8;
 
 std::string Value(const std::vector<Property> &properties, const std::string &key)
 {

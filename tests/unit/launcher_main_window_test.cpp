@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -204,7 +206,7 @@ TEST(Form, FormShowPresetsTheFieldsAndTurnsTheZonesIntoHotZones)
     for (const auto &control : form.Controls())
         control->SetObserver(&observer);
 
-    form.FormShow(form.Self());
+    form.Show();  // the form's row names FormShow as its show event
 
     EXPECT_EQ(form.Editserver.Text(), "(local)");
     EXPECT_EQ(form.Editusername.Text(), "sa");
@@ -290,6 +292,31 @@ TEST(ApplicationError, ShownWithTheApplicationTitleAndTheStopIcon)
     EXPECT_EQ(services.boxes[0].text, "Failed to get data for 'SQLPath'");
     EXPECT_EQ(services.boxes[0].title, "安装程序");
     EXPECT_EQ(services.boxes[0].flags, 16u);
+}
+
+// Services whose every box fails, as when not even a box can be made.
+class BoxlessServices : public FakeServices {
+public:
+    int ShowMessageBox(std::string_view, std::string_view, unsigned) override { throw std::bad_alloc(); }
+};
+
+TEST(ApplicationError, TheGuardBoxesEveryFailureAndTheCallerGoesOn)
+{
+    FakeServices services;
+    EXPECT_TRUE(Guarded(services, [] {}));
+    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_FALSE(Guarded(services, [] { throw Error("Invalid data type for 'SQLPath'"); }));
+    EXPECT_FALSE(Guarded(services, [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(Guarded(services, [] { throw 7; }));
+    ASSERT_EQ(services.boxes.size(), 3u);
+    EXPECT_EQ(services.boxes[0].text, "Invalid data type for 'SQLPath'") << "a handler's error, as before";
+    EXPECT_EQ(services.boxes[1].text, "std::bad_alloc.");
+    EXPECT_EQ(services.boxes[2].text, "Unknown error.");
+    for (const testing::BoxCall &box : services.boxes)
+        EXPECT_TRUE(box.title == "安装程序" && box.flags == 16u) << box.text;
+
+    BoxlessServices boxless;
+    EXPECT_FALSE(Guarded(boxless, [] { throw Error("lost"); })) << "a box that fails does not escape the guard";
 }
 
 TEST(MessageBoxConvention, TitlesFlagsAndAnswers)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs shell_namespace_test.exe (the x86_64 build) under Wine on the
-# harness's private Xvfb and Wine prefix (its context menu needs a display).
+# Runs shell_namespace_test.exe and window_guard_test.exe (the x86_64 builds)
+# under Wine on the harness's private Xvfb and Wine prefix (the context menu
+# and the guard's windows need a display).
 # Prepares the folders it lists in the run's folder; the harness removes
 # them, stops that prefix's wineserver and the X server afterwards.
 #
-# Usage: tests/wine/shell_namespace.sh [PROGRAM]
+# Usage: tests/wine/shell_namespace.sh [PROGRAM [GUARD]]
 #   PROGRAM  default build/win64/tests/wine/shell_namespace_test.exe
+#   GUARD    default build/win64/tests/wine/window_guard_test.exe
 # Settings: SHELL_TEST_LIMIT (seconds the program may run, default 120),
 # E2E_KEEP=1 (keep the folders).
 set -uo pipefail
@@ -14,9 +16,10 @@ source "$QZ_ROOT/tests/e2e/harness.sh"
 cd "$QZ_ROOT" || exit 1
 
 program=${1:-build/win64/tests/wine/shell_namespace_test.exe}
+guard=${2:-build/win64/tests/wine/window_guard_test.exe}
 limit=${SHELL_TEST_LIMIT:-120}
-if [ ! -f "$program" ]; then
-    echo "no $program: build the win64 preset first"
+if [ ! -f "$program" ] || [ ! -f "$guard" ]; then
+    echo "no $program or $guard: build the win64 preset first"
     echo "0 passed, 1 failed"
     exit 1
 fi
@@ -27,16 +30,27 @@ mkdir -p "$root/prepared/a/inner" "$root/prepared/b" "$root/prepared/.hidden" "$
 echo text >"$root/prepared/f.txt"
 (cd "$root/many" && for i in $(seq 0 999); do printf 'd%04d\n' "$i"; done | xargs mkdir)
 
-output=$E2E_WORK/output.log
-QZ_WINE_TIMEOUT=$limit qz_wine "$program" "$(windows_path "$root")" | tee "$output"
-status=${PIPESTATUS[0]}
-if [ "$status" -eq 124 ]; then
-    echo "the program did not end within $limit s"
-fi
-if ! tail -n1 "$output" | tr -d '\r' | grep -qE '^[0-9]+ passed, [0-9]+ failed$'; then
-    echo "the program ended (status $status) without its count"
-    echo "0 passed, 1 failed"
-fi
+# run_program <log> <program> [argument]: runs it, keeps its output; its status.
+run_program() {
+    local log=$1 status
+    shift
+    QZ_WINE_TIMEOUT=$limit qz_wine "$@" | tee "$log"
+    status=${PIPESTATUS[0]}
+    [ "$status" -eq 124 ] && echo "$1 did not end within $limit s"
+    if ! tail -n1 "$log" | tr -d '\r' | grep -qE '^[0-9]+ passed, [0-9]+ failed$'; then
+        echo "$1 ended (status $status) without its count"
+        echo "0 passed, 1 failed" >>"$log"
+    fi
+    return "$status"
+}
+
+run_program "$E2E_WORK/shell.log" "$program" "$(windows_path "$root")"
+status=$?
+run_program "$E2E_WORK/guard.log" "$guard"
+[ $? -eq 0 ] || status=1
+# One count for the tier: the two programs' counts added.
+tail -qn1 "$E2E_WORK/shell.log" "$E2E_WORK/guard.log" | tr -d '\r' |
+    awk '{ passed += $1; failed += $3 } END { printf "%d passed, %d failed\n", passed, failed }'
 # A failed run keeps its folders for a look.
 [ "$status" -eq 0 ] || E2E_FAILED=1
 exit "$status"

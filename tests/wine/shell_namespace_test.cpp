@@ -10,9 +10,10 @@
 //   gone\inner (folders, removed by this program half-way)
 // Prints what the shell shows, one line per check that fails, and
 // "N passed, M failed" last; the exit code is 1 when a check failed.
+#include "checks.h"
 #include "win32/handles.h"
 #include "win32/shell_namespace_win32.h"
-#include "win32/text.h"
+#include "win32/wide.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -35,25 +36,8 @@ using qz::win::WinShellNamespace;
 constexpr char kMyComputer[] = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 constexpr int kManyFolders = 1000;
 
-int passed = 0;
-int failed = 0;
-
-void Print(const std::string &line)
-{
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-void Check(bool ok, const std::string &what, const std::string &detail = {})
-{
-    if (ok) {
-        ++passed;
-        return;
-    }
-    ++failed;
-    Print("FAIL: " + what + (detail.empty() ? std::string() : " (" + detail + ")"));
-}
+using qz::wine::Check;
+using qz::wine::Print;
 
 bool SameText(const std::string &a, const std::string &b)
 {
@@ -478,6 +462,5 @@ int wmain(int argc, wchar_t **argv)
     } catch (const std::exception &error) {
         Check(false, std::string("an exception: ") + error.what());
     }
-    Print(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed");
-    return failed == 0 ? 0 : 1;
+    return qz::wine::Finish();
 }

@@ -96,7 +96,7 @@ void EmitTarget(POINT screen, HWND target)
     Emit("y", screen.y);
     Emit("target", Hex(target));
     Emit("target_class", target ? ClassName(target) : L"");
-    Emit("target_name", target ? ControlName(target) : L"");
+    Emit("target_name", target ? qz::win::ControlNameOf(target) : L"");
 }
 
 const std::set<std::wstring> kClickOptions = {L"control", L"x", L"y", L"pid", L"timeout-ms"};
@@ -147,7 +147,7 @@ void ControlsCommand(const Words &words)
     Emit("main", Hex(main));
     long long count = 0;
     for (HWND window : Descendants(main)) {
-        if (ControlName(window).empty())
+        if (qz::win::ControlNameOf(window).empty())
             continue;
         ++count;
         EmitControl(window, main, "control_" + std::to_string(count) + "_");

@@ -147,7 +147,7 @@ void FocusCommand(const Words &words)
     Emit("foreground_title", foreground ? WindowText(foreground) : L"");
     Emit("active", Hex(info.hwndActive));
     Emit("focus", Hex(info.hwndFocus));
-    Emit("focus_name", info.hwndFocus ? ControlName(info.hwndFocus) : L"");
+    Emit("focus_name", info.hwndFocus ? qz::win::ControlNameOf(info.hwndFocus) : L"");
     Emit("focus_class", info.hwndFocus ? ClassName(info.hwndFocus) : L"");
     Emit("capture", Hex(info.hwndCapture));
 }

@@ -36,7 +36,7 @@ void EmitControl(HWND control, HWND main, const std::string &prefix)
     const Rect screen = ScreenRect(control);
     const Rect inParent = RectIn(control, parent);
     const Rect inMain = RectIn(control, main);
-    Emit(prefix + "name", ControlName(control));
+    Emit(prefix + "name", qz::win::ControlNameOf(control));
     Emit(prefix + "hwnd", Hex(control));
     Emit(prefix + "class", ClassName(control));
     Emit(prefix + "text", WindowText(control));

@@ -44,16 +44,6 @@ std::wstring ClassName(HWND window)
     return std::wstring(buffer, length > 0 ? length : 0);
 }
 
-std::wstring ControlName(HWND window)
-{
-    const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(window, kNameProperty)));
-    if (atom == 0)
-        return {};
-    wchar_t buffer[256] = {};
-    const UINT length = GlobalGetAtomNameW(atom, buffer, 256);
-    return std::wstring(buffer, length);
-}
-
 DWORD ProcessOf(HWND window)
 {
     DWORD pid = 0;
@@ -133,7 +123,7 @@ std::vector<HWND> FindTopLevel(const WindowFilter &filter)
 HWND FindMainWindow(std::optional<DWORD> pid)
 {
     WindowFilter filter;
-    filter.className = kMainClass;
+    filter.className = qz::win::kMainWindowClass;
     filter.pid = pid;
     if (const auto visible = FindTopLevel(filter); !visible.empty())
         return visible.front();
@@ -147,7 +137,7 @@ std::set<DWORD> LauncherProcesses()
 {
     std::set<DWORD> pids;
     WindowFilter filter;
-    filter.className = kMainClass;
+    filter.className = qz::win::kMainWindowClass;
     filter.includeHidden = true;
     for (HWND window : FindTopLevel(filter))
         pids.insert(ProcessOf(window));
@@ -163,7 +153,7 @@ bool SameName(const std::wstring &a, const std::wstring &b)
 HWND FindControl(HWND main, const std::wstring &name)
 {
     for (HWND window : Descendants(main)) {
-        if (SameName(ControlName(window), name))
+        if (SameName(qz::win::ControlNameOf(window), name))
             return window;
     }
     return nullptr;

@@ -1,6 +1,8 @@
 // Looking at the windows of other processes: texts, names, rectangles, searches.
 #pragma once
 
+#include "win32/automation.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -10,12 +12,8 @@
 
 namespace qzdrive {
 
-// The class of the launcher's main window.
-inline constexpr wchar_t kMainClass[] = L"TForm_qz";
 // The class of dialog boxes, message boxes among them.
 inline constexpr wchar_t kDialogClass[] = L"#32770";
-// The window property that names a control: a global atom of its name.
-inline constexpr wchar_t kNameProperty[] = L"QzControlName";
 // The dialog control id of a message box's text.
 inline constexpr int kMessageTextId = 0xFFFF;
 
@@ -35,8 +33,6 @@ struct Rect {
 // The window's text, asked of its own thread (WM_GETTEXT, at most 2 s).
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
-// The name in the window's QzControlName property, or "" when it has none.
-std::wstring ControlName(HWND window);
 DWORD ProcessOf(HWND window);
 DWORD ThreadOf(HWND window);
 

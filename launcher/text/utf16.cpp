@@ -1,6 +1,6 @@
 #include "utf16.h"
 
-namespace qz::data {
+namespace qz::text {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::string ToUtf8(std::u16string_view utf16)
     return out;
 }
 
-}  // namespace qz::data
+}  // namespace qz::text

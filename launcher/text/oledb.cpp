@@ -1,14 +1,11 @@
-#include "connection_string.h"
+#include "oledb.h"
 
-#include "errors.h"
+#include "../errors.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
-namespace qz::data {
-
-namespace {
+namespace qz::text {
 
 bool IsBlank(char c)
 {
@@ -31,7 +28,7 @@ bool SameKey(std::string_view a, std::string_view b)
     });
 }
 
-const std::string *Find(const std::vector<Property> &properties, std::initializer_list<std::string_view> keys)
+const std::string *FindProperty(const std::vector<Property> &properties, std::initializer_list<std::string_view> keys)
 {
     for (const Property &property : properties)
         for (std::string_view key : keys)
@@ -39,8 +36,6 @@ const std::string *Find(const std::vector<Property> &properties, std::initialize
                 return &property.second;
     return nullptr;
 }
-
-}  // namespace
 
 std::vector<Property> ParseOleDb(std::string_view text)
 {
@@ -121,53 +116,4 @@ std::string QuoteOleDbValue(std::string_view value)
     return quoted;
 }
 
-std::string BraceOdbcValue(std::string_view value)
-{
-    // Unbraced, a value runs to the next ";", so "=" and braces inside it are
-    // plain text; only a ";", a leading "{" or blanks at either end need the
-    // braces. Inside them the value runs to a "}" that ends the string or
-    // comes before a ";" (as FreeTDS reads it), so a value holding "};"
-    // cannot be written at all: refused rather than let it end early.
-    const bool needsBraces = value.find(';') != std::string_view::npos || value.starts_with('{') ||
-                             (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
-    if (!needsBraces)
-        return std::string(value);
-    if (value.find("};") != std::string_view::npos)
-        throw Error("A connection value cannot hold \"};\".");
-    std::string braced(1, '{');
-    braced.append(value);
-    braced += '}';
-    return braced;
-}
-
-std::string OdbcConnectionString(std::string_view oledb)
-{
-    const std::vector<Property> properties = ParseOleDb(oledb);
-    const std::string *provider = Find(properties, {"Provider"});
-    const std::string_view name = provider != nullptr ? TrimBlanks(*provider) : std::string_view{};
-    if (!SameKey(name, "SQLOLEDB") && !SameKey(name, "SQLOLEDB.1"))
-        throw Error("Provider cannot be found. It may not be properly installed.");
-
-    std::string odbc = "DRIVER={SQL Server}";
-    struct Mapping {
-        const char *odbcKey;
-        std::initializer_list<std::string_view> oledbKeys;
-    };
-    const std::array<Mapping, 4> mappings = {{
-        {"SERVER", {"Data Source", "Server", "Address", "Addr", "Network Address"}},
-        {"UID", {"User ID", "UID", "User"}},
-        {"PWD", {"Password", "PWD"}},
-        {"DATABASE", {"Initial Catalog", "Database"}},
-    }};
-    for (const Mapping &mapping : mappings) {
-        if (const std::string *value = Find(properties, mapping.oledbKeys)) {
-            odbc += ';';
-            odbc += mapping.odbcKey;
-            odbc += '=';
-            odbc += BraceOdbcValue(*value);
-        }
-    }
-    return odbc;
-}
-
-}  // namespace qz::data
+}  // namespace qz::text

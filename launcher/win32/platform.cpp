@@ -1,0 +1,185 @@
+#include "platform.h"
+
+#include "../errors.h"
+#include "../program_folder.h"
+#include "../unique_handle.h"
+#include "handles.h"
+#include "wide.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace qz::win {
+
+namespace {
+
+// Enabled and visible windows of this thread, disabled while a box is up.
+BOOL CALLBACK DisableWindow(HWND window, LPARAM context)
+{
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        reinterpret_cast<std::vector<HWND> *>(context)->push_back(window);
+    }
+    return TRUE;
+}
+
+class MachineKeys final : public Registry {
+public:
+    bool OpenKey(std::string_view path) override
+    {
+        CloseKey();
+        // Reading is all the probe needs; full access is refused to an
+        // operator without elevation, which would hide an installed engine.
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key_.put()) ==
+               ERROR_SUCCESS;
+    }
+
+    std::optional<std::uint32_t> ValueSize(std::string_view name) override
+    {
+        DWORD size = 0;
+        if (!key_ ||
+            RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        return size;
+    }
+
+    std::optional<Value> ReadValue(std::string_view name, std::uint32_t size) override
+    {
+        if (!key_)
+            return std::nullopt;
+        // Two spare zero characters after the buffer the query fills, so
+        // that a string stored without its terminator still ends.
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+        DWORD type = 0;
+        DWORD got = size;
+        if (RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(buffer.data()),
+                             &got) != ERROR_SUCCESS)
+            return std::nullopt;
+        Value value;
+        value.type = type;
+        if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+            value.text = Narrow(std::wstring_view(buffer.data(), got / sizeof(wchar_t)));
+        return value;
+    }
+
+    void CloseKey() override { key_.reset(); }
+
+private:
+    UniqueKey key_;
+};
+
+}  // namespace
+
+std::unique_ptr<Registry> MachineRegistry()
+{
+    return std::make_unique<MachineKeys>();
+}
+
+Cursors::Cursors(HINSTANCE instance) : hand_(LoadCursorW(instance, L"HANDPOINT"))
+{
+    if (hand_ == nullptr)
+        hand_ = LoadCursorW(nullptr, IDC_HAND);
+}
+
+HCURSOR Cursors::For(CursorKind kind) const
+{
+    if (busy_)
+        return LoadCursorW(nullptr, IDC_WAIT);
+    return kind == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
+}
+
+void Platform::Attach(HWND application, HWND main)
+{
+    application_ = application;
+    main_ = main;
+    shell_.SetOwner(main);
+}
+
+int Platform::ShowMessageBox(std::string_view text, std::string_view title, unsigned flags)
+{
+    const std::wstring wideText = Widen(text);
+    const std::wstring wideTitle = Widen(title);
+    // Modal to the whole program: every window of the launcher is disabled
+    // while the box is up, then the window that was active gets back its
+    // activation and its focus.
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    std::vector<HWND> disabled;
+    const ScopeExit restore([&] {
+        for (auto it = disabled.rbegin(); it != disabled.rend(); ++it)
+            EnableWindow(*it, TRUE);
+        if (active != nullptr && IsWindow(active))
+            SetActiveWindow(active);
+        if (focus != nullptr && IsWindow(focus))
+            SetFocus(focus);
+    });
+    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+    return MessageBoxW(application_, wideText.c_str(), wideTitle.c_str(), flags);
+}
+
+std::string Platform::ProgramFolder()
+{
+    // The whole path, however deep the folder: no cap at MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            throw Error("cannot read the program's own path");
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return FolderOfPath(Narrow(path));
+}
+
+void Platform::CloseMainWindow()
+{
+    // Posted, so that the window is closed after the handler that asked for it.
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+}
+
+std::unique_ptr<Registry> Platform::OpenRegistry()
+{
+    return MachineRegistry();
+}
+
+void Platform::ShellOpen(std::string_view path)
+{
+    ShellExecuteW(main_, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Platform::RunHidden(std::string_view commandLine)
+{
+    std::wstring line = Widen(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        // Not waited for: it runs on its own.
+        const UniqueKernelHandle thread(process.hThread);
+        const UniqueKernelHandle started(process.hProcess);
+    }
+}
+
+void Platform::SetBusy(bool busy)
+{
+    cursors_.SetBusy(busy);
+    if (busy) {
+        // Paint what the handler has set so far (the status label) before
+        // the window stops responding.
+        RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    } else {
+        // The cursor of whatever lies under the pointer now.
+        POINT at;
+        if (GetCursorPos(&at))
+            SetCursorPos(at.x, at.y);
+    }
+}
+
+}  // namespace qz::win

@@ -1,0 +1,65 @@
+// The launcher's reach into Windows, behind the form's Services: message
+// boxes, the registry, program starts, the program folder, the busy cursor;
+// it owns the main window's database and the shell namespace.
+#pragma once
+
+#include "../layout.h"
+#include "../services.h"
+#include "odbc_database.h"
+#include "shell_namespace_win32.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qz::win {
+
+// The pointer shapes of the launcher's windows: the hand from the resources,
+// the arrow, and the wait cursor over all of them while the launcher is busy.
+class Cursors {
+public:
+    explicit Cursors(HINSTANCE instance);
+    HCURSOR For(CursorKind kind) const;
+    void SetBusy(bool busy) { busy_ = busy; }
+
+private:
+    HCURSOR hand_;
+    bool busy_ = false;
+};
+
+class Platform final : public Services {
+public:
+    explicit Platform(HINSTANCE instance) : cursors_(instance) {}
+
+    // The application's own window (the owner of every box) and the main
+    // window, once they exist.
+    void Attach(HWND application, HWND main);
+
+    const Cursors &Pointers() const { return cursors_; }
+
+    int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override;
+    std::string ProgramFolder() override;
+    void CloseMainWindow() override;
+    Database &Data() override { return database_; }
+    ShellNamespace &Namespace() override { return shell_; }
+    std::unique_ptr<Registry> OpenRegistry() override;
+    void ShellOpen(std::string_view path) override;
+    void RunHidden(std::string_view commandLine) override;
+    void SetBusy(bool busy) override;
+
+private:
+    // The connection outlives every handler and closes when the program ends.
+    data::OdbcDatabase database_;
+    WinShellNamespace shell_;
+    Cursors cursors_;
+    HWND application_ = nullptr;
+    HWND main_ = nullptr;
+};
+
+// Read-only access to HKEY_LOCAL_MACHINE in its 32-bit view, where the 32-bit
+// engine setup writes its key, whichever build reads it.
+std::unique_ptr<Registry> MachineRegistry();
+
+}  // namespace qz::win

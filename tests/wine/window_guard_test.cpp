@@ -1,0 +1,240 @@
+// The guard at every entry from a window procedure, under Wine's real
+// message dispatch: a failure thrown by a handler, a notification, a paint
+// or a subclassed control's message is shown in the application error box,
+// and the program goes on. Without the guard, each of these exceptions would
+// unwind through user32 and comctl32 and end the process.
+//
+// Usage: window_guard_test.exe   (needs a display)
+// Prints one line per check that fails and "N passed, M failed" last.
+#include "checks.h"
+#include "errors.h"
+#include "form.h"
+#include "texts.h"
+#include "win32/folder_tree_view.h"
+#include "win32/handles.h"
+#include "win32/window_procedure.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+using qz::wine::Check;
+using qz::wine::Print;
+
+class Item final : public qz::ShellItem {
+public:
+    explicit Item(std::string name) : name(std::move(name)) {}
+    std::string name;
+};
+
+// A desktop with two folders; listing "broken" fails as a shell error would.
+class BrokenShell final : public qz::ShellNamespace {
+public:
+    qz::ShellFolder Desktop() override { return Folder("desktop"); }
+    std::vector<qz::ShellFolder> Subfolders(const qz::ShellItem &folder) override
+    {
+        const std::string &name = static_cast<const Item &>(folder).name;
+        if (name == "broken")
+            throw qz::Error("the shell cannot list broken");
+        if (name == "desktop")
+            return {Folder("plain"), Folder("broken")};
+        return {};
+    }
+    std::string ParsingName(const qz::ShellItem &) override { return {}; }
+    std::string DisplayName(const qz::ShellItem &) override { return {}; }
+
+private:
+    static qz::ShellFolder Folder(const std::string &name)
+    {
+        return {std::make_shared<Item>(name), name, true};
+    }
+};
+
+class NoDatabase final : public qz::Database {
+public:
+    void Close() override {}
+    void Open(std::string_view) override {}
+    long long OpenQuery(std::string_view) override { return 0; }
+    void Execute(std::string_view) override {}
+};
+
+// Records every box; a box may itself run work that fails (as a paint under
+// the box would).
+class RecordingServices final : public qz::Services {
+public:
+    int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override
+    {
+        boxes.push_back(std::string(text));
+        titles.push_back(std::string(title));
+        this->flags.push_back(flags);
+        if (failWhileUp)
+            qz::Guarded(*this, [] { throw qz::Error("a failure while the box is up"); });
+        return IDOK;
+    }
+    std::string ProgramFolder() override { return "C:\\"; }
+    void CloseMainWindow() override {}
+    qz::Database &Data() override { return database; }
+    qz::ShellNamespace &Namespace() override { return shell; }
+    std::unique_ptr<qz::Registry> OpenRegistry() override { throw qz::Error("the registry cannot be read"); }
+    void ShellOpen(std::string_view) override {}
+    void RunHidden(std::string_view) override {}
+    void SetBusy(bool) override {}
+
+    std::vector<std::string> boxes;
+    std::vector<std::string> titles;
+    std::vector<unsigned> flags;
+    bool failWhileUp = false;
+    NoDatabase database;
+    BrokenShell shell;
+};
+
+constexpr UINT kThrowBadAlloc = WM_APP;
+constexpr UINT kThrowNonStandard = WM_APP + 1;
+
+// A window of the launcher's kind, bound through the thunk; it fails where told.
+class Probe {
+public:
+    explicit Probe(RecordingServices &services) : services_(services) {}
+    qz::Services &Failures() { return services_; }
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        switch (message) {
+        case WM_PAINT: {
+            const qz::win::PaintDc paint(window);
+            if (failPaint)
+                throw qz::Error("the paint failed");
+            return 0;
+        }
+        case kThrowBadAlloc:
+            throw std::bad_alloc();
+        case kThrowNonStandard:
+            throw 42;
+        case WM_NOTIFY:
+            if (tree != nullptr)
+                return tree->OnNotify(*reinterpret_cast<NMHDR *>(lParam));
+            break;
+        default:
+            break;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    bool failPaint = false;
+    qz::win::FolderTreeView *tree = nullptr;
+
+private:
+    RecordingServices &services_;
+};
+
+// The last box is the application error box for this message.
+void CheckLastBox(const RecordingServices &services, std::size_t count, const std::string &text,
+                  const std::string &what)
+{
+    Check(services.boxes.size() == count, what + ": one application error box",
+          std::to_string(services.boxes.size()) + " boxes in all");
+    if (services.boxes.size() != count)
+        return;
+    Check(services.boxes.back() == text, what + ": the box shows the failure", services.boxes.back());
+    Check(services.titles.back() == qz::kApplicationTitle && services.flags.back() == qz::kBoxError,
+          what + ": the application title and the stop icon");
+}
+
+HTREEITEM ItemNamed(HWND tree, const wchar_t *name)
+{
+    for (HTREEITEM root = TreeView_GetRoot(tree), item = TreeView_GetChild(tree, root); item != nullptr;
+         item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t text[64] = L"";
+        TVITEMW data{};
+        data.mask = TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = 64;
+        if (TreeView_GetItem(tree, &data) && std::wstring(text) == name)
+            return item;
+    }
+    return nullptr;
+}
+
+void Run()
+{
+    RecordingServices services;
+    Probe probe(services);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = qz::win::WindowProcedure<Probe>;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QzGuardProbe";
+    RegisterClassW(&windowClass);
+    const qz::win::UniqueWindow window(CreateWindowExW(0, windowClass.lpszClassName, L"guard", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                       40, 40, 320, 260, nullptr, nullptr, windowClass.hInstance, &probe));
+    if (!window) {
+        Check(false, "a window of the thunk's class can be made (no display?)");
+        return;
+    }
+
+    Check(SendMessageW(window.get(), kThrowBadAlloc, 0, 0) == 0, "a failed message answers 0");
+    CheckLastBox(services, 1, "std::bad_alloc.", "an allocation failure in a handler");
+    SendMessageW(window.get(), kThrowNonStandard, 0, 0);
+    CheckLastBox(services, 2, "Unknown error.", "a failure that is no std::exception");
+
+    probe.failPaint = true;
+    InvalidateRect(window.get(), nullptr, TRUE);
+    UpdateWindow(window.get());
+    probe.failPaint = false;
+    CheckLastBox(services, 3, "the paint failed.", "a failing paint");
+    Check(!GetUpdateRect(window.get(), nullptr, FALSE), "the failed paint still ended (nothing left to paint)");
+
+    services.failWhileUp = true;
+    SendMessageW(window.get(), kThrowBadAlloc, 0, 0);
+    services.failWhileUp = false;
+    Check(services.boxes.size() == 4, "a failure while its box is up is not boxed again",
+          std::to_string(services.boxes.size()) + " boxes");
+
+    // The folder tree: the shell fails while a folder is expanded, and the
+    // click handler (the install zone's, which reads the registry) fails
+    // after a click that went through the tree's subclass.
+    qz::TForm_qz form(services);
+    qz::FolderTree &folders = form.Folders();
+    qz::win::FolderTreeView view(folders, services, {&form, &form.Labelmsde});
+    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, 10, 10, 280, 200,
+                                window.get(), nullptr, windowClass.hInstance, nullptr);
+    Check(tree != nullptr, "a tree view can be made");
+    if (tree == nullptr)
+        return;
+    view.Attach(tree, window.get());
+    probe.tree = &view;
+    folders.Build();
+    HTREEITEM broken = ItemNamed(tree, L"broken");
+    Check(broken != nullptr, "the desktop's folders are listed in the tree");
+    TreeView_Expand(tree, broken, TVE_EXPAND);
+    CheckLastBox(services, 5, "the shell cannot list broken.", "a shell failure while a folder expands");
+    Check(ItemNamed(tree, L"plain") != nullptr, "the tree goes on after the failed expansion");
+
+    NMHDR click{tree, 0, static_cast<UINT>(NM_CLICK)};
+    SendMessageW(window.get(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+    CheckLastBox(services, 6, "the registry cannot be read.", "a failing click handler behind the tree's subclass");
+
+    DestroyWindow(tree);
+    probe.tree = nullptr;
+    Check(IsWindow(window.get()) != FALSE, "the window lives on");
+}
+
+}  // namespace
+
+int wmain()
+{
+    SetConsoleOutputCP(CP_UTF8);
+    const qz::win::ComApartment com;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    Run();
+    return qz::wine::Finish();
+}
