@@ -20,10 +20,8 @@ public:
 
 class Control {
 public:
-    explicit Control(const ControlSpec &row)
-        : row_(row), text_(row.text), visible_(row.visible), enabled_(row.enabled)
-    {
-    }
+    explicit Control(const ControlSpec &row) : row_(row), text_(row.text), visible_(row.visible), enabled_(row.enabled)
+    {}
     Control(const Control &) = delete;
     Control &operator=(const Control &) = delete;
 
@@ -42,10 +40,7 @@ public:
 
     // A transparent label draws no background: what lies under it shows.
     bool Transparent() const { return transparent_; }
-    void SetTransparent(bool transparent)
-    {
-        Set(transparent_, transparent, ControlObserver::Property::Transparent);
-    }
+    void SetTransparent(bool transparent) { Set(transparent_, transparent, ControlObserver::Property::Transparent); }
 
     // The Win32 layer reports what the operator typed; no echo back to it.
     void TextEditedByUser(std::string text) { text_ = std::move(text); }

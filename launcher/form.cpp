@@ -17,37 +17,17 @@ std::vector<std::unique_ptr<Control>> MakeControls()
 }  // namespace
 
 TForm_qz::TForm_qz(Services &services)
-    : services_(services),
-      folders_(services.Namespace()),
-      self_(FormSpec()),
-      controls_(MakeControls()),
-      Image1(ControlNamed("Image1")),
-      SpeedBsjwj(ControlNamed("SpeedBsjwj")),
-      Panel3(ControlNamed("Panel3")),
-      Label2(ControlNamed("Label2")),
-      GroupBox1(ControlNamed("GroupBox1")),
-      SpeedBlj(ControlNamed("SpeedBlj")),
-      Label3(ControlNamed("Label3")),
-      Label4(ControlNamed("Label4")),
-      Label5(ControlNamed("Label5")),
-      Label6(ControlNamed("Label6")),
-      EditPath(ControlNamed("EditPath")),
-      Editserver(ControlNamed("Editserver")),
-      Editusername(ControlNamed("Editusername")),
-      EditPassW(ControlNamed("EditPassW")),
-      SpeedBljfh(ControlNamed("SpeedBljfh")),
-      SpeedBQD(ControlNamed("SpeedBQD")),
-      Panel1(ControlNamed("Panel1")),
-      GroupBox2(ControlNamed("GroupBox2")),
-      ShellTreeV(ControlNamed("ShellTreeV")),
-      SpeedBljqd(ControlNamed("SpeedBljqd")),
-      ADOConn(ControlNamed("ADOConn")),
-      ADOQPb(ControlNamed("ADOQPb")),
-      Labelmsde(ControlNamed("Labelmsde")),
-      Labelgzrj(ControlNamed("Labelgzrj")),
-      Labeltcqz(ControlNamed("Labeltcqz"))
-{
-}
+    : services_(services), folders_(services.Namespace()), self_(FormSpec()), controls_(MakeControls()),
+      Image1(ControlNamed("Image1")), SpeedBsjwj(ControlNamed("SpeedBsjwj")), Panel3(ControlNamed("Panel3")),
+      Label2(ControlNamed("Label2")), GroupBox1(ControlNamed("GroupBox1")), SpeedBlj(ControlNamed("SpeedBlj")),
+      Label3(ControlNamed("Label3")), Label4(ControlNamed("Label4")), Label5(ControlNamed("Label5")),
+      Label6(ControlNamed("Label6")), EditPath(ControlNamed("EditPath")), Editserver(ControlNamed("Editserver")),
+      Editusername(ControlNamed("Editusername")), EditPassW(ControlNamed("EditPassW")),
+      SpeedBljfh(ControlNamed("SpeedBljfh")), SpeedBQD(ControlNamed("SpeedBQD")), Panel1(ControlNamed("Panel1")),
+      GroupBox2(ControlNamed("GroupBox2")), ShellTreeV(ControlNamed("ShellTreeV")),
+      SpeedBljqd(ControlNamed("SpeedBljqd")), ADOConn(ControlNamed("ADOConn")), ADOQPb(ControlNamed("ADOQPb")),
+      Labelmsde(ControlNamed("Labelmsde")), Labelgzrj(ControlNamed("Labelgzrj")), Labeltcqz(ControlNamed("Labeltcqz"))
+{}
 
 Control &TForm_qz::ControlNamed(std::string_view name) const
 {

@@ -13,6 +13,8 @@ constexpr FontSpec kSong14Navy{"宋体", 14, false, kNavy};
 using K = ControlKind;
 using T = TForm_qz;
 
+// A row a control, kept as rows (the formatter would give each field a line).
+// clang-format off
 const ControlSpec kLayout[] = {
     // On the main window; later rows lie above earlier ones, the panels above all.
     {.name = "Image1", .kind = K::Image, .rect = {0, 0, 795, 576}},
@@ -59,9 +61,14 @@ const ControlSpec kLayout[] = {
     {.name = "SpeedBljqd", .kind = K::SpeedButton, .parent = "GroupBox2", .rect = {216, 200, 57, 25}, .text = "确定",
      .cursor = CursorKind::Hand, .click = &T::SpeedBljqdClick},
 };
+// clang-format on
 
-const ControlSpec kForm = {.name = kFormName, .kind = K::Form, .rect = {121, 59, kClientWidth, kClientHeight},
-                           .text = "安装程序", .font = kFormFont, .show = &T::FormShow};
+const ControlSpec kForm = {.name = kFormName,
+                           .kind = K::Form,
+                           .rect = {121, 59, kClientWidth, kClientHeight},
+                           .text = "安装程序",
+                           .font = kFormFont,
+                           .show = &T::FormShow};
 
 }  // namespace
 

@@ -63,11 +63,11 @@ struct ControlSpec {
     std::string_view name = {};
     ControlKind kind = ControlKind::Label;
     std::string_view parent = {};  // empty: the main window
-    Rect rect{};              // relative to the parent's client area
+    Rect rect{};                   // relative to the parent's client area
     std::string_view text = {};    // caption, or an edit field's text
-    FontSpec font{};          // no face: the main window's font
+    FontSpec font{};               // no face: the main window's font
     bool visible = true;
-    int tabOrder = -1;        // -1: not a tab stop
+    int tabOrder = -1;  // -1: not a tab stop
     CursorKind cursor = CursorKind::Normal;
     bool enabled = true;
     unsigned flags = 0;

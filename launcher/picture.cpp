@@ -78,8 +78,8 @@ bool DecodeInto(jpeg_decompress_struct &info, const std::uint8_t *data, std::siz
         picture.palette.resize(static_cast<std::size_t>(info.actual_number_of_colors));
         for (int i = 0; i < info.actual_number_of_colors; ++i) {
             const bool grey = info.out_color_components == 1;
-            picture.palette[i] = {info.colormap[grey ? 0 : 2][i], info.colormap[grey ? 0 : 1][i],
-                                  info.colormap[0][i], 0};
+            picture.palette[i] = {info.colormap[grey ? 0 : 2][i], info.colormap[grey ? 0 : 1][i], info.colormap[0][i],
+                                  0};
         }
     }
     jpeg_finish_decompress(&info);

@@ -15,10 +15,10 @@ struct PaletteEntry {
 struct Picture {
     int width = 0;
     int height = 0;
-    int bitsPerPixel = 0;  // 24 (blue, green, red per pixel) or 8 (palette index)
-    int stride = 0;        // bytes per row, a multiple of 4
-    std::vector<std::uint8_t> pixels;    // top-down rows
-    std::vector<PaletteEntry> palette;   // 8-bit pictures only
+    int bitsPerPixel = 0;               // 24 (blue, green, red per pixel) or 8 (palette index)
+    int stride = 0;                     // bytes per row, a multiple of 4
+    std::vector<std::uint8_t> pixels;   // top-down rows
+    std::vector<PaletteEntry> palette;  // 8-bit pictures only
 
     // Red, green and blue of the pixel at (x, y), whatever the depth.
     struct Rgb {
@@ -28,8 +28,8 @@ struct Picture {
 };
 
 enum class PictureDepth {
-    TrueColour,   // 24-bit
-    Palette236,   // 8-bit, for displays of 8 bits per pixel or fewer
+    TrueColour,  // 24-bit
+    Palette236,  // 8-bit, for displays of 8 bits per pixel or fewer
 };
 
 inline constexpr int kPaletteColours = 236;

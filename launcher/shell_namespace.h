@@ -19,7 +19,7 @@ using ShellItemPtr = std::shared_ptr<const ShellItem>;
 
 struct ShellFolder {
     ShellItemPtr item;
-    std::string name;          // display name within its parent
+    std::string name;            // display name within its parent
     bool hasSubfolders = false;  // as the shell reports it
 };
 

@@ -149,7 +149,6 @@ void Query::SetText(std::string_view text)
         command_ += line + "\r\n";
 }
 
-
 void Query::Open()
 {
     Run(true);
@@ -173,10 +172,9 @@ void Query::Run(bool countRows)
     const auto check = [statement](SQLRETURN result, std::string_view what) {
         Check(result, SQL_HANDLE_STMT, statement, what);
     };
-    check(SQLSetStmtAttrW(statement, SQL_ATTR_QUERY_TIMEOUT,
-                          reinterpret_cast<SQLPOINTER>(
-                              static_cast<std::uintptr_t>(connection_.statementTimeout_.count())),
-                          0),
+    check(SQLSetStmtAttrW(
+              statement, SQL_ATTR_QUERY_TIMEOUT,
+              reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(connection_.statementTimeout_.count())), 0),
           "The statement time-out cannot be set.");
 
     std::u16string command = ToUtf16(command_);

@@ -38,8 +38,7 @@ public:
     }
     ControlName(ControlName &&other) noexcept
         : window_(std::exchange(other.window_, nullptr)), atom_(std::move(other.atom_))
-    {
-    }
+    {}
     ControlName &operator=(ControlName &&) = delete;
     ControlName(const ControlName &) = delete;
     ControlName &operator=(const ControlName &) = delete;

@@ -167,8 +167,7 @@ LRESULT OwnControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 {
     window_ = window;
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;  // WM_PAINT paints everything
+    case WM_ERASEBKGND: return 1;  // WM_PAINT paints everything
     case WM_PAINT: {
         const PaintDc paint(window);
         RECT client;
@@ -179,11 +178,8 @@ LRESULT OwnControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         Paint(paint.get(), client);
         return 0;
     }
-    case WM_SETFONT:
-        font_ = reinterpret_cast<HFONT>(wParam);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(font_);
+    case WM_SETFONT: font_ = reinterpret_cast<HFONT>(wParam); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
             SetCursor(context_.cursors.For(control_.Row().cursor));
@@ -231,8 +227,7 @@ LRESULT OwnControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORBTN:
         // Containers pass their children's notifications on.
         return SendMessageW(context_.notifications, message, wParam, lParam);
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

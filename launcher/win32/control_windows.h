@@ -56,8 +56,7 @@ class OwnControl {
 public:
     OwnControl(Control &control, const ControlContext &context, ControlEvents events)
         : control_(control), context_(context), events_(events)
-    {
-    }
+    {}
     virtual ~OwnControl() = default;
     OwnControl(const OwnControl &) = delete;
     OwnControl &operator=(const OwnControl &) = delete;

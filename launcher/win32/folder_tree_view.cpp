@@ -94,8 +94,7 @@ void FolderTreeView::ChildrenListed(FolderTree::Node &node)
     // (the tree's first level, a folder listed again while open) is drawing
     // held until all are in. Turning drawing back on costs the tree a full
     // recount, so it is not done when nothing shows.
-    const bool shown =
-        root || (TreeView_GetItemState(window_, found->second, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    const bool shown = root || (TreeView_GetItemState(window_, found->second, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     HTREEITEM parent = root ? Insert(node, TVI_ROOT) : found->second;
     {
         if (shown)
@@ -160,17 +159,10 @@ LRESULT FolderTreeView::OnNotify(NMHDR &header)
                 tree_.Expand(*node);
         return FALSE;
     }
-    case TVN_SELCHANGEDW:
-        tree_.Select(NodeOf(reinterpret_cast<const NMTREEVIEWW &>(header).itemNew.lParam));
-        return 0;
-    case NM_CLICK:
-        PostMessageW(window_, kClicked, 0, 0);
-        return 0;
-    case NM_RCLICK:
-        ShowContextMenu();
-        return TRUE;
-    default:
-        return 0;
+    case TVN_SELCHANGEDW: tree_.Select(NodeOf(reinterpret_cast<const NMTREEVIEWW &>(header).itemNew.lParam)); return 0;
+    case NM_CLICK: PostMessageW(window_, kClicked, 0, 0); return 0;
+    case NM_RCLICK: ShowContextMenu(); return TRUE;
+    default: return 0;
     }
 }
 

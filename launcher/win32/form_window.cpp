@@ -32,9 +32,7 @@ public:
                 return 0;
             }
             break;
-        case WM_CLOSE:
-            PostMessageW(main, WM_CLOSE, 0, 0);
-            return 0;
+        case WM_CLOSE: PostMessageW(main, WM_CLOSE, 0, 0); return 0;
         case WM_ACTIVATE:
             // Clicking the task-bar entry activates the main window, unless a
             // message box has it disabled.
@@ -43,8 +41,7 @@ public:
                 return 0;
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -109,8 +106,8 @@ void FormWindow::Create()
     applicationWindow_ = std::make_unique<ApplicationWindow>(*this);
     application_ = CreateWindowExW(0, kApplicationClass, title.c_str(),
                                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                                   nullptr, nullptr, instance_, applicationWindow_.get());
+                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                                   nullptr, instance_, applicationWindow_.get());
     if (application_ == nullptr)
         throw Error("cannot create the application window");
     // Restore, minimise and close only.
@@ -155,8 +152,8 @@ void FormWindow::CreateControlWindow(Control &control)
     if (row.kind == ControlKind::Connection || row.kind == ControlKind::Query)
         return;  // not visible: no window
 
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) |
-                  (control.Enabled() ? 0u : WS_DISABLED);
+    DWORD style =
+        WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) | (control.Enabled() ? 0u : WS_DISABLED);
     DWORD exStyle = 0;
     const wchar_t *windowClass = OwnClassOf(row.kind);
     switch (row.kind) {
@@ -180,15 +177,14 @@ void FormWindow::CreateControlWindow(Control &control)
         style |= WS_CLIPCHILDREN;
         exStyle |= WS_EX_CONTROLPARENT;
         break;
-    default:
-        break;
+    default: break;
     }
 
     std::unique_ptr<OwnControl> own =
         MakeOwnControl(control, {background_, platform_.Pointers(), platform_, main_}, EventsOf(control));
-    HWND window = CreateWindowExW(exStyle, windowClass, Widen(control.Text()).c_str(), style, row.rect.left,
-                                  row.rect.top, row.rect.width, row.rect.height, ParentWindowOf(row), nullptr,
-                                  instance_, own.get());
+    HWND window =
+        CreateWindowExW(exStyle, windowClass, Widen(control.Text()).c_str(), style, row.rect.left, row.rect.top,
+                        row.rect.width, row.rect.height, ParentWindowOf(row), nullptr, instance_, own.get());
     if (window == nullptr)
         throw Error("cannot create the window of " + std::string(row.name));
     if (own)
@@ -212,18 +208,15 @@ void FormWindow::CreateSystemControl(Control &control, HWND window)
             SendMessageW(window, EM_SETPASSWORDCHAR, L'*', 0);
         systemControls_.push_back(std::make_unique<EditField>(control, window));
         break;
-    case ControlKind::PushButton:
-        systemControls_.push_back(std::make_unique<PushButton>(EventsOf(control)));
-        break;
+    case ControlKind::PushButton: systemControls_.push_back(std::make_unique<PushButton>(EventsOf(control))); break;
     case ControlKind::FolderTree:
         treeView_ = std::make_unique<FolderTreeView>(form_.Folders(), platform_, EventsOf(control));
         treeView_->Attach(window, main_);
-        targets_[window] = treeView_.get();
+        targets_.emplace_back(window, treeView_.get());
         return;
-    default:
-        return;
+    default: return;
     }
-    targets_[window] = systemControls_.back().get();
+    targets_.emplace_back(window, systemControls_.back().get());
 }
 
 void FormWindow::Show()
@@ -260,9 +253,7 @@ void FormWindow::ControlChanged(Control &control, Property property)
         return;
     HWND window = found->second;
     switch (property) {
-    case Property::Visible:
-        ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
-        break;
+    case Property::Visible: ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE); break;
     case Property::Text:
         SetWindowTextW(window, Widen(control.Text()).c_str());
         if (control.Row().flags & kAutoWidth)
@@ -273,9 +264,7 @@ void FormWindow::ControlChanged(Control &control, Property property)
         EnableWindow(window, control.Enabled() ? TRUE : FALSE);
         InvalidateRect(window, nullptr, TRUE);
         break;
-    case Property::Transparent:
-        InvalidateRect(window, nullptr, TRUE);
-        break;
+    case Property::Transparent: InvalidateRect(window, nullptr, TRUE); break;
     }
 }
 
@@ -307,23 +296,29 @@ HFONT FormWindow::FontFor(const ControlSpec &row)
     return handle.get();
 }
 
+NotificationTarget *FormWindow::TargetOf(HWND window) const
+{
+    for (const auto &[handle, target] : targets_)
+        if (handle == window)
+            return target;
+    return nullptr;
+}
+
 LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND: {
-        // A notification goes back to the control that sent it.
-        const auto found = targets_.find(reinterpret_cast<HWND>(lParam));
-        if (found == targets_.end())
-            break;
-        found->second->OnCommand(HIWORD(wParam));
-        return 0;
-    }
+    // A notification goes back to the control that sent it.
+    case WM_COMMAND:
+        if (NotificationTarget *target = TargetOf(reinterpret_cast<HWND>(lParam))) {
+            target->OnCommand(HIWORD(wParam));
+            return 0;
+        }
+        break;
     case WM_NOTIFY: {
         auto &header = *reinterpret_cast<NMHDR *>(lParam);
-        const auto found = targets_.find(header.hwndFrom);
-        if (found == targets_.end())
-            break;
-        return found->second->OnNotify(header);
+        if (NotificationTarget *target = TargetOf(header.hwndFrom))
+            return target->OnNotify(header);
+        break;
     }
     case WM_INITMENUPOPUP:
     case WM_DRAWITEM:
@@ -335,18 +330,14 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     }
     case WM_QUERYNEWPALETTE:
-    case WM_PALETTECHANGED:
-        return background_.OnPaletteMessage(message, wParam) ? TRUE : FALSE;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
+    case WM_PALETTECHANGED: return background_.OnPaletteMessage(message, wParam) ? TRUE : FALSE;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY:
         // The names go while the windows that carry them are still there.
         names_.clear();
         PostQuitMessage(0);
         return 0;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

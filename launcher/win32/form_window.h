@@ -59,6 +59,7 @@ private:
     HWND ParentWindowOf(const ControlSpec &row) const;
     ControlEvents EventsOf(Control &control) { return {&form_, &control}; }
     void FitWidthToText(Control &control);
+    NotificationTarget *TargetOf(HWND window) const;
     HFONT FontFor(const ControlSpec &row);
 
     HINSTANCE instance_;
@@ -72,8 +73,8 @@ private:
     HWND application_ = nullptr;
     HWND main_ = nullptr;
     std::map<std::string_view, HWND> windows_;
-    // What decodes each child window's notifications, by its handle.
-    std::map<HWND, NotificationTarget *> targets_;
+    // What decodes each child window's notifications, by its handle (a few).
+    std::vector<std::pair<HWND, NotificationTarget *>> targets_;
     std::vector<std::unique_ptr<OwnControl>> ownControls_;
     std::vector<std::unique_ptr<NotificationTarget>> systemControls_;
     std::unique_ptr<FolderTreeView> treeView_;

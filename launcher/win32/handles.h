@@ -13,14 +13,38 @@
 namespace qz::win {
 
 // Imported functions have no constant address: each close is a function of ours.
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
-inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
-inline void DestroyWindowHandle(HWND window) { DestroyWindow(window); }
-inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
-inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
-inline void CloseKey(HKEY key) { RegCloseKey(key); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
-inline void DeleteGlobalAtom(ATOM atom) { GlobalDeleteAtom(atom); }
+inline void DeleteGdiObject(HGDIOBJ object)
+{
+    DeleteObject(object);
+}
+inline void DeleteMemoryDc(HDC dc)
+{
+    DeleteDC(dc);
+}
+inline void DestroyWindowHandle(HWND window)
+{
+    DestroyWindow(window);
+}
+inline void DestroyIconHandle(HICON icon)
+{
+    DestroyIcon(icon);
+}
+inline void DestroyMenuHandle(HMENU menu)
+{
+    DestroyMenu(menu);
+}
+inline void CloseKey(HKEY key)
+{
+    RegCloseKey(key);
+}
+inline void CloseKernelHandle(HANDLE handle)
+{
+    CloseHandle(handle);
+}
+inline void DeleteGlobalAtom(ATOM atom)
+{
+    GlobalDeleteAtom(atom);
+}
 
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;

@@ -99,15 +99,13 @@ bool ForwardContextMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 {
     switch (message) {
     case WM_INITMENUPOPUP:
-    case WM_MENUCHAR:
-        break;
+    case WM_MENUCHAR: break;
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
         if (wParam != 0)  // a control's, not a menu item's
             return false;
         break;
-    default:
-        return false;
+    default: return false;
     }
 
     LRESULT answer = 0;

@@ -30,7 +30,10 @@ using shell::IsEmpty;
 using shell::kDesktopIdList;
 using shell::QuietCriticalErrors;
 
-inline void FreeComText(wchar_t *text) { CoTaskMemFree(text); }
+inline void FreeComText(wchar_t *text)
+{
+    CoTaskMemFree(text);
+}
 using UniqueComText = UniqueHandle<wchar_t *, FreeComText>;
 
 UniqueIdList NewEmptyIdList()
@@ -80,10 +83,8 @@ std::wstring TakeText(STRRET &value, const ITEMIDLIST *item)
         if (item == nullptr)
             return {};
         return FromAnsi(reinterpret_cast<const char *>(item) + value.uOffset);
-    case STRRET_CSTR:
-        return FromAnsi(std::string_view(value.cStr, strnlen(value.cStr, sizeof value.cStr)));
-    default:
-        return {};
+    case STRRET_CSTR: return FromAnsi(std::string_view(value.cStr, strnlen(value.cStr, sizeof value.cStr)));
+    default: return {};
     }
 }
 

@@ -21,7 +21,10 @@
 
 namespace qz::win {
 
-inline void FreeIdList(ITEMIDLIST *list) { CoTaskMemFree(list); }
+inline void FreeIdList(ITEMIDLIST *list)
+{
+    CoTaskMemFree(list);
+}
 
 // An item identifier list allocated by the COM allocator (as the shell allocates them).
 using UniqueIdList = UniqueHandle<ITEMIDLIST *, FreeIdList>;

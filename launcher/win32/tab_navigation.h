@@ -14,9 +14,7 @@ class TabNavigation {
 public:
     // The windows of the controls by name, and the window they lie on (both
     // held by the caller, filled in as the windows are made).
-    TabNavigation(const std::map<std::string_view, HWND> &windows, const HWND &main) : windows_(windows), main_(main)
-    {
-    }
+    TabNavigation(const std::map<std::string_view, HWND> &windows, const HWND &main) : windows_(windows), main_(main) {}
 
     // Moves the focus for a Tab pressed in the main window or a window on
     // it; false for any other message (which goes on as usual).

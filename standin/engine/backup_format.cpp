@@ -17,7 +17,8 @@ enum class FileKind : std::uint8_t { Data = 0, Log = 1 };
 
 constexpr std::uint32_t kCrcPolynomial = 0xEDB88320;
 
-std::array<std::uint32_t, 256> MakeCrcTable() {
+std::array<std::uint32_t, 256> MakeCrcTable()
+{
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t n = 0; n < table.size(); ++n) {
         std::uint32_t c = n;
@@ -28,14 +29,16 @@ std::array<std::uint32_t, 256> MakeCrcTable() {
     return table;
 }
 
-void WriteText(ByteWriter &out, std::string_view text) {
+void WriteText(ByteWriter &out, std::string_view text)
+{
     if (text.size() > std::numeric_limits<std::uint16_t>::max())
         throw std::length_error("name too long for a backup header");
     out.U16LE(static_cast<std::uint16_t>(text.size()));
     out.Append(ByteView(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
 }
 
-std::string ReadText(ByteReader &in) {
+std::string ReadText(ByteReader &in)
+{
     ByteView bytes = in.Take(in.U16LE());
     return std::string(bytes.begin(), bytes.end());
 }
@@ -48,7 +51,8 @@ struct FileHeader {
 
 // Parses what the checksum has vouched for; throws ProtocolError (used here
 // for "malformed") on any inconsistency.
-Backup Parse(ByteView body) {
+Backup Parse(ByteView body)
+{
     ByteReader in(body);
     ByteView magic = in.Take(kMagic.size());
     if (std::string_view(reinterpret_cast<const char *>(magic.data()), magic.size()) != kMagic)
@@ -85,7 +89,8 @@ Backup Parse(ByteView body) {
 }
 
 // A repeatable byte stream (xorshift32) to fill sample files.
-Bytes SampleContents(std::string_view title, std::size_t size, std::uint32_t state) {
+Bytes SampleContents(std::string_view title, std::size_t size, std::uint32_t state)
+{
     Bytes bytes(title.begin(), title.end());
     bytes.push_back('\n');
     while (bytes.size() < size) {
@@ -105,7 +110,8 @@ constexpr std::uint32_t kSampleLogStream = 0x51A7E002;
 
 }  // namespace
 
-std::uint32_t Crc32(ByteView bytes) {
+std::uint32_t Crc32(ByteView bytes)
+{
     static const std::array<std::uint32_t, 256> table = MakeCrcTable();
     std::uint32_t crc = 0xFFFFFFFF;
     for (std::uint8_t b : bytes)
@@ -113,7 +119,8 @@ std::uint32_t Crc32(ByteView bytes) {
     return crc ^ 0xFFFFFFFF;
 }
 
-Bytes EncodeBackup(const Backup &backup) {
+Bytes EncodeBackup(const Backup &backup)
+{
     ByteWriter out;
     out.Append(ByteView(reinterpret_cast<const std::uint8_t *>(kMagic.data()), kMagic.size()));
     out.U16LE(kFormatVersion);
@@ -133,7 +140,8 @@ Bytes EncodeBackup(const Backup &backup) {
     return out.Take();
 }
 
-std::optional<Backup> DecodeBackup(ByteView bytes) {
+std::optional<Backup> DecodeBackup(ByteView bytes)
+{
     if (bytes.size() < kMagic.size() + kChecksumSize)
         return std::nullopt;
     ByteView body = bytes.first(bytes.size() - kChecksumSize);
@@ -147,18 +155,20 @@ std::optional<Backup> DecodeBackup(ByteView bytes) {
     }
 }
 
-std::string DefaultOriginalPath(std::string_view logical_name, bool is_log) {
+std::string DefaultOriginalPath(std::string_view logical_name, bool is_log)
+{
     return std::string("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\") + std::string(logical_name) +
            (is_log ? ".LDF" : ".MDF");
 }
 
-Backup SampleBackup(std::string_view database, std::string_view data_logical, std::string_view log_logical) {
+Backup SampleBackup(std::string_view database, std::string_view data_logical, std::string_view log_logical)
+{
     Backup backup;
     backup.database = database;
     backup.data.logical_name = data_logical;
     backup.data.original_path = DefaultOriginalPath(data_logical, false);
-    backup.data.contents = SampleContents("QZENGINE sample data file " + std::string(data_logical), kSampleDataSize,
-                                          kSampleDataStream);
+    backup.data.contents =
+        SampleContents("QZENGINE sample data file " + std::string(data_logical), kSampleDataSize, kSampleDataStream);
     backup.log.logical_name = log_logical;
     backup.log.original_path = DefaultOriginalPath(log_logical, true);
     backup.log.contents =

@@ -8,12 +8,14 @@
 
 namespace qz::engine {
 
-BatchLog::BatchLog(const std::filesystem::path &file) : file_(std::fopen(file.c_str(), "ae")) {
+BatchLog::BatchLog(const std::filesystem::path &file) : file_(std::fopen(file.c_str(), "ae"))
+{
     if (!file_)
         throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
 }
 
-void BatchLog::Append(std::string_view batch) {
+void BatchLog::Append(std::string_view batch)
+{
     std::string line = EscapeLine(batch);
     line += '\n';
     std::lock_guard lock(mutex_);

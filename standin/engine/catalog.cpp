@@ -20,7 +20,8 @@ constexpr char kFieldSeparator = '\t';
 constexpr std::string_view kSystemFolder = "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\";
 
 Database SystemDatabase(std::string_view name, int id, std::string_view data_logical, std::string_view data_file,
-                        std::string_view log_logical, std::string_view log_file) {
+                        std::string_view log_logical, std::string_view log_file)
+{
     using namespace std::chrono;
     Database database;
     database.name = name;
@@ -33,7 +34,8 @@ Database SystemDatabase(std::string_view name, int id, std::string_view data_log
     return database;
 }
 
-std::vector<std::string> SplitFields(std::string_view line) {
+std::vector<std::string> SplitFields(std::string_view line)
+{
     std::vector<std::string> fields;
     std::size_t at = 0;
     for (;;) {
@@ -48,7 +50,8 @@ std::vector<std::string> SplitFields(std::string_view line) {
     }
 }
 
-int ParseId(const std::string &text) {
+int ParseId(const std::string &text)
+{
     int id = 0;
     std::size_t used = 0;
     try {
@@ -63,7 +66,8 @@ int ParseId(const std::string &text) {
 
 }  // namespace
 
-std::string FormatTime(TimePoint when) {
+std::string FormatTime(TimePoint when)
+{
     using namespace std::chrono;
     sys_days day = floor<days>(when);
     year_month_day date(day);
@@ -76,7 +80,8 @@ std::string FormatTime(TimePoint when) {
     return text;
 }
 
-std::optional<TimePoint> ParseTime(std::string_view text) {
+std::optional<TimePoint> ParseTime(std::string_view text)
+{
     using namespace std::chrono;
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0, used = 0;
     std::string copy(text);
@@ -89,14 +94,16 @@ std::optional<TimePoint> ParseTime(std::string_view text) {
     return sys_days(date) + hours(h) + minutes(mi) + seconds(s) + milliseconds(ms);
 }
 
-Catalog::Catalog() {
+Catalog::Catalog()
+{
     databases_.push_back(SystemDatabase("master", 1, "master", "master.mdf", "mastlog", "mastlog.ldf"));
     databases_.push_back(SystemDatabase("tempdb", 2, "tempdev", "tempdb.mdf", "templog", "templog.ldf"));
     databases_.push_back(SystemDatabase("model", 3, "modeldev", "model.mdf", "modellog", "modellog.ldf"));
     databases_.push_back(SystemDatabase("msdb", 4, "MSDBData", "msdbdata.mdf", "MSDBLog", "msdblog.ldf"));
 }
 
-const Database *Catalog::Find(std::string_view name) const {
+const Database *Catalog::Find(std::string_view name) const
+{
     for (const Database &database : databases_) {
         if (EqualsIgnoringCase(database.name, name))
             return &database;
@@ -104,7 +111,8 @@ const Database *Catalog::Find(std::string_view name) const {
     return nullptr;
 }
 
-void Catalog::Put(Database database) {
+void Catalog::Put(Database database)
+{
     for (Database &existing : databases_) {
         if (EqualsIgnoringCase(existing.name, database.name)) {
             database.id = existing.id;
@@ -116,7 +124,8 @@ void Catalog::Put(Database database) {
     std::sort(databases_.begin(), databases_.end(), [](const Database &a, const Database &b) { return a.id < b.id; });
 }
 
-bool Catalog::Remove(std::string_view name) {
+bool Catalog::Remove(std::string_view name)
+{
     auto found = std::find_if(databases_.begin(), databases_.end(),
                               [&](const Database &database) { return EqualsIgnoringCase(database.name, name); });
     if (found == databases_.end())
@@ -125,7 +134,8 @@ bool Catalog::Remove(std::string_view name) {
     return true;
 }
 
-int Catalog::NextId() const {
+int Catalog::NextId() const
+{
     int id = kFirstUserDatabaseId;
     for (const Database &database : databases_) {  // sorted by id
         if (database.id == id)
@@ -134,15 +144,19 @@ int Catalog::NextId() const {
     return id;
 }
 
-std::string Catalog::Serialize() const {
+std::string Catalog::Serialize() const
+{
     std::string text(kHeader);
     text += '\n';
     for (const Database &database : databases_) {
         if (database.system)
             continue;
-        const std::string fields[kFieldCount] = {database.name,        std::to_string(database.id),
-                                                 FormatTime(database.created), database.data.logical_name,
-                                                 database.data.path,   database.log.logical_name,
+        const std::string fields[kFieldCount] = {database.name,
+                                                 std::to_string(database.id),
+                                                 FormatTime(database.created),
+                                                 database.data.logical_name,
+                                                 database.data.path,
+                                                 database.log.logical_name,
                                                  database.log.path};
         for (std::size_t i = 0; i < kFieldCount; ++i) {
             if (i > 0)
@@ -154,7 +168,8 @@ std::string Catalog::Serialize() const {
     return text;
 }
 
-Catalog Catalog::Parse(std::string_view text) {
+Catalog Catalog::Parse(std::string_view text)
+{
     std::istringstream lines{std::string(text)};
     std::string line;
     if (!std::getline(lines, line) || line != kHeader)
@@ -186,7 +201,8 @@ Catalog Catalog::Parse(std::string_view text) {
     return catalog;
 }
 
-Catalog CatalogFile::Load() const {
+Catalog CatalogFile::Load() const
+{
     constexpr std::size_t kMaxCatalogSize = 16 * 1024 * 1024;
     auto read = ReadWholeFile(file_, kMaxCatalogSize);
     if (auto *failure = std::get_if<FileFailure>(&read)) {
@@ -198,7 +214,8 @@ Catalog CatalogFile::Load() const {
     return Catalog::Parse(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
-void CatalogFile::Save(const Catalog &catalog) const {
+void CatalogFile::Save(const Catalog &catalog) const
+{
     std::string text = catalog.Serialize();
     auto saved = ReplaceFile(file_, ByteView(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));
     if (auto *failure = std::get_if<FileFailure>(&saved))

@@ -19,22 +19,22 @@ using tds::PacketType;
 
 constexpr std::string_view kLoginDatabaseBefore = "master";
 
-bool IsConnectionSetup(const Statement &statement) {
+bool IsConnectionSetup(const Statement &statement)
+{
     return std::holds_alternative<ConnectionSetting>(statement) || std::holds_alternative<EmptyBatch>(statement);
 }
 
 }  // namespace
 
-std::optional<std::uint32_t> NegotiateVersion(std::uint32_t client_version) {
+std::optional<std::uint32_t> NegotiateVersion(std::uint32_t client_version)
+{
     switch (client_version) {
     case tds::kVersion71:
     case tds::kVersion72:
     case tds::kVersion73A:
     case tds::kVersion73B:
-    case tds::kVersion74:
-        return client_version;
-    default:
-        break;
+    case tds::kVersion74: return client_version;
+    default: break;
     }
     std::uint8_t generation = tds::Generation(client_version);
     if (generation < tds::kGeneration71)
@@ -48,21 +48,25 @@ std::optional<std::uint32_t> NegotiateVersion(std::uint32_t client_version) {
     return tds::kVersion71;
 }
 
-std::uint32_t NegotiatePacketSize(std::uint32_t requested) {
+std::uint32_t NegotiatePacketSize(std::uint32_t requested)
+{
     if (requested == 0)
         return tds::kDefaultPacketSize;
     return std::clamp(requested, tds::kMinPacketSize, tds::kMaxPacketSize);
 }
 
 Connection::Connection(int fd, Engine &engine, BatchLog &log, Delays delays)
-    : channel_(fd), engine_(engine), log_(log), delays_(delays) {}
+    : channel_(fd), engine_(engine), log_(log), delays_(delays)
+{}
 
-Connection::~Connection() {
+Connection::~Connection()
+{
     if (client_id_)
         engine_.Logout(*client_id_);
 }
 
-void Connection::Run() {
+void Connection::Run()
+{
     try {
         if (LogIn())
             Serve();
@@ -76,7 +80,8 @@ void Connection::Run() {
     channel_.Shutdown();
 }
 
-Connection::Next Connection::NextMessage(tds::Message &message, std::optional<Clock::time_point> deadline) {
+Connection::Next Connection::NextMessage(tds::Message &message, std::optional<Clock::time_point> deadline)
+{
     if (pending_.empty())
         return ReadMessage(message, deadline);
     message = std::move(pending_.front());
@@ -84,7 +89,8 @@ Connection::Next Connection::NextMessage(tds::Message &message, std::optional<Cl
     return Next::Message;
 }
 
-Connection::Next Connection::ReadMessage(tds::Message &message, std::optional<Clock::time_point> deadline) {
+Connection::Next Connection::ReadMessage(tds::Message &message, std::optional<Clock::time_point> deadline)
+{
     for (;;) {
         Bytes packet;
         switch (channel_.Read(packet, deadline)) {
@@ -99,7 +105,8 @@ Connection::Next Connection::ReadMessage(tds::Message &message, std::optional<Cl
     }
 }
 
-Connection::WaitOutcome Connection::WaitWatchingSocket(std::chrono::milliseconds delay) {
+Connection::WaitOutcome Connection::WaitWatchingSocket(std::chrono::milliseconds delay)
+{
     const Clock::time_point deadline = Clock::now() + delay;
     for (;;) {
         tds::Message message;
@@ -114,26 +121,30 @@ Connection::WaitOutcome Connection::WaitWatchingSocket(std::chrono::milliseconds
     }
 }
 
-bool Connection::SendReply(ByteView tokens, std::uint32_t packet_size) {
+bool Connection::SendReply(ByteView tokens, std::uint32_t packet_size)
+{
     Bytes wire;
     for (const Bytes &packet : tds::SplitIntoPackets(PacketType::Reply, tokens, packet_size))
         wire.insert(wire.end(), packet.begin(), packet.end());
     return channel_.Send(wire);
 }
 
-bool Connection::SendDone(std::uint16_t status) {
+bool Connection::SendDone(std::uint16_t status)
+{
     tds::TokenWriter writer(version_);
     writer.Done(status, tds::kCommandNone, 0);
     return SendReply(writer.Take(), packet_size_);
 }
 
-bool Connection::SendStatementResult(const StatementResult &result) {
+bool Connection::SendStatementResult(const StatementResult &result)
+{
     tds::TokenWriter writer(version_);
     tds::WriteStatementResult(writer, result);
     return SendReply(writer.Take(), packet_size_);
 }
 
-bool Connection::LogIn() {
+bool Connection::LogIn()
+{
     tds::Message message;
     if (NextMessage(message, std::nullopt) != Next::Message)
         return false;
@@ -174,8 +185,7 @@ bool Connection::LogIn() {
     const std::uint32_t packet_size = NegotiatePacketSize(login.packet_size);
     writer.EnvChange(tds::EnvChange::Database, outcome.database, kLoginDatabaseBefore);
     writer.LoginAck(version_);
-    writer.EnvChange(tds::EnvChange::PacketSize, std::to_string(packet_size),
-                     std::to_string(tds::kDefaultPacketSize));
+    writer.EnvChange(tds::EnvChange::PacketSize, std::to_string(packet_size), std::to_string(tds::kDefaultPacketSize));
     writer.Done(tds::kDoneFinal, tds::kCommandNone, 0);
     // The new size holds from the next message on.
     if (!SendReply(writer.Take(), tds::kDefaultPacketSize))
@@ -184,7 +194,8 @@ bool Connection::LogIn() {
     return true;
 }
 
-void Connection::Serve() {
+void Connection::Serve()
+{
     for (;;) {
         tds::Message message;
         if (NextMessage(message, std::nullopt) != Next::Message)
@@ -211,7 +222,8 @@ void Connection::Serve() {
     }
 }
 
-bool Connection::HandleBatch(const tds::Message &message) {
+bool Connection::HandleBatch(const tds::Message &message)
+{
     const std::string text = tds::SqlBatchText(message.payload, version_);
     log_.Append(text);
     const Statement statement = ParseStatement(text);

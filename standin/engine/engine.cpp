@@ -13,34 +13,43 @@ namespace {
 
 constexpr std::string_view kDefaultDatabase = "master";
 
-StatementResult Failure(std::vector<ServerMessage> messages) {
+StatementResult Failure(std::vector<ServerMessage> messages)
+{
     StatementResult result;
     result.messages = std::move(messages);
     result.failed = true;
     return result;
 }
 
-StatementResult Acknowledged() { return StatementResult{}; }
+StatementResult Acknowledged()
+{
+    return StatementResult{};
+}
 
-StatementResult Counted(std::uint64_t count) {
+StatementResult Counted(std::uint64_t count)
+{
     StatementResult result;
     result.row_count = count;
     return result;
 }
 
-TimePoint SystemNow() { return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now()); }
+TimePoint SystemNow()
+{
+    return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
+}
 
 }  // namespace
 
-Engine::Engine(EngineConfig config)
-    : config_(std::move(config)), file_(config_.state_folder / kCatalogFileName) {
+Engine::Engine(EngineConfig config) : config_(std::move(config)), file_(config_.state_folder / kCatalogFileName)
+{
     if (!config_.clock)
         config_.clock = SystemNow;
     fs::create_directories(config_.state_folder);
     catalog_ = file_.Load();
 }
 
-LoginOutcome Engine::Login(std::string_view user, std::string_view password, std::string_view database) {
+LoginOutcome Engine::Login(std::string_view user, std::string_view password, std::string_view database)
+{
     LoginOutcome outcome;
     if (!EqualsIgnoringCase(user, config_.user) || password != config_.password) {
         outcome.messages.push_back(messages::LoginFailed(user));
@@ -61,17 +70,20 @@ LoginOutcome Engine::Login(std::string_view user, std::string_view password, std
     return outcome;
 }
 
-void Engine::Logout(ClientId client) {
+void Engine::Logout(ClientId client)
+{
     std::lock_guard lock(mutex_);
     current_databases_.erase(client);
 }
 
-Catalog Engine::Snapshot() const {
+Catalog Engine::Snapshot() const
+{
     std::lock_guard lock(mutex_);
     return catalog_;
 }
 
-StatementResult Engine::Execute(ClientId client, const Statement &statement) {
+StatementResult Engine::Execute(ClientId client, const Statement &statement)
+{
     return std::visit(
         [&](const auto &s) -> StatementResult {
             using S = std::decay_t<decltype(s)>;
@@ -96,12 +108,14 @@ StatementResult Engine::Execute(ClientId client, const Statement &statement) {
         statement);
 }
 
-bool Engine::UsedByClient(ClientId client, std::string_view name) const {
+bool Engine::UsedByClient(ClientId client, std::string_view name) const
+{
     auto found = current_databases_.find(client);
     return found != current_databases_.end() && EqualsIgnoringCase(found->second, name);
 }
 
-bool Engine::UsedByOthers(ClientId client, std::string_view name) const {
+bool Engine::UsedByOthers(ClientId client, std::string_view name) const
+{
     for (const auto &[id, database] : current_databases_) {
         if (id != client && EqualsIgnoringCase(database, name))
             return true;
@@ -109,7 +123,8 @@ bool Engine::UsedByOthers(ClientId client, std::string_view name) const {
     return false;
 }
 
-std::optional<ServerMessage> Engine::Commit(Catalog previous) {
+std::optional<ServerMessage> Engine::Commit(Catalog previous)
+{
     try {
         file_.Save(catalog_);
         return std::nullopt;
@@ -120,14 +135,16 @@ std::optional<ServerMessage> Engine::Commit(Catalog previous) {
     }
 }
 
-StatementResult Engine::Exists(const ExistenceQuery &query) const {
+StatementResult Engine::Exists(const ExistenceQuery &query) const
+{
     StatementResult result;
     result.result_set = SysdatabasesRows(catalog_, query.name);
     result.row_count = result.result_set->rows.size();
     return result;
 }
 
-StatementResult Engine::Drop(ClientId client, const DropDatabase &drop) {
+StatementResult Engine::Drop(ClientId client, const DropDatabase &drop)
+{
     const Database *found = catalog_.Find(drop.name);
     if (found == nullptr)
         return Failure({messages::DropDatabaseMissing(drop.name)});

@@ -19,7 +19,8 @@ namespace {
 // Larger files are not backups this engine wrote.
 constexpr std::size_t kMaxBackupSize = 256 * 1024 * 1024;
 
-StatementResult Terminated(std::vector<ServerMessage> errors) {
+StatementResult Terminated(std::vector<ServerMessage> errors)
+{
     errors.push_back(messages::RestoreTerminating());
     StatementResult result;
     result.messages = std::move(errors);
@@ -34,28 +35,33 @@ struct Target {
     fs::path path;  // empty when the drive is not mapped
 };
 
-bool IsDirectory(const fs::path &path) {
+bool IsDirectory(const fs::path &path)
+{
     std::error_code error;
     return fs::is_directory(path, error);
 }
 
-bool SameFile(const fs::path &a, const fs::path &b) {
+bool SameFile(const fs::path &a, const fs::path &b)
+{
     return EqualsIgnoringCase(a.lexically_normal().string(), b.lexically_normal().string());
 }
 
-fs::path TemporaryBeside(const fs::path &file) {
+fs::path TemporaryBeside(const fs::path &file)
+{
     std::string name(1, '.');
     name += file.filename().string();
     name += ".restoring";
     return file.parent_path() / name;
 }
 
-void RemoveQuietly(const fs::path &path) {
+void RemoveQuietly(const fs::path &path)
+{
     std::error_code ignored;
     fs::remove(path, ignored);
 }
 
-std::variant<Backup, ServerMessage> LoadBackup(const DriveMap &drives, const std::string &device) {
+std::variant<Backup, ServerMessage> LoadBackup(const DriveMap &drives, const std::string &device)
+{
     std::optional<fs::path> path = drives.Map(device);
     if (!path)
         return messages::CannotOpenBackupDevice(device, messages::PathNotFound());
@@ -78,7 +84,8 @@ struct WriteFailure {
 };
 
 // Writes both files beside their targets, then renames them into place.
-std::optional<WriteFailure> WriteFiles(const std::array<Target, 2> &targets) {
+std::optional<WriteFailure> WriteFiles(const std::array<Target, 2> &targets)
+{
     std::array<fs::path, 2> temporaries;
     auto clean_up = [&] {
         for (const fs::path &temporary : temporaries)
@@ -89,9 +96,8 @@ std::optional<WriteFailure> WriteFiles(const std::array<Target, 2> &targets) {
         auto written = WriteWholeFile(temporaries[i], targets[i].file->contents);
         if (auto *failure = std::get_if<FileFailure>(&written)) {
             clean_up();
-            return WriteFailure{&targets[i],
-                                messages::CreateFileFailed(targets[i].windows_path,
-                                                           messages::FromErrno(failure->error, false))};
+            return WriteFailure{&targets[i], messages::CreateFileFailed(targets[i].windows_path,
+                                                                        messages::FromErrno(failure->error, false))};
         }
     }
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -101,9 +107,8 @@ std::optional<WriteFailure> WriteFiles(const std::array<Target, 2> &targets) {
             if (i > 0)
                 RemoveQuietly(targets[0].path);
             clean_up();
-            return WriteFailure{&targets[i],
-                                messages::CreateFileFailed(targets[i].windows_path,
-                                                           messages::FromErrno(error.value(), false))};
+            return WriteFailure{&targets[i], messages::CreateFileFailed(targets[i].windows_path,
+                                                                        messages::FromErrno(error.value(), false))};
         }
     }
     return std::nullopt;
@@ -111,7 +116,8 @@ std::optional<WriteFailure> WriteFiles(const std::array<Target, 2> &targets) {
 
 }  // namespace
 
-StatementResult Engine::Restore(ClientId client, const RestoreDatabase &restore) {
+StatementResult Engine::Restore(ClientId client, const RestoreDatabase &restore)
+{
     if (EqualsIgnoringCase(restore.name, "tempdb"))
         return Terminated({messages::RestoreOnTempdb()});
     const Database *existing = catalog_.Find(restore.name);

@@ -11,7 +11,8 @@
 
 namespace qz::engine {
 
-std::variant<Bytes, FileFailure> ReadWholeFile(const std::filesystem::path &file, std::size_t max_size) {
+std::variant<Bytes, FileFailure> ReadWholeFile(const std::filesystem::path &file, std::size_t max_size)
+{
     UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid())
         return FileFailure{errno};
@@ -40,7 +41,8 @@ std::variant<Bytes, FileFailure> ReadWholeFile(const std::filesystem::path &file
     return bytes;
 }
 
-std::variant<std::monostate, FileFailure> WriteWholeFile(const std::filesystem::path &file, ByteView bytes) {
+std::variant<std::monostate, FileFailure> WriteWholeFile(const std::filesystem::path &file, ByteView bytes)
+{
     constexpr mode_t kFileMode = 0644;
     UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kFileMode));
     if (!fd.Valid())
@@ -59,7 +61,8 @@ std::variant<std::monostate, FileFailure> WriteWholeFile(const std::filesystem::
     return std::monostate{};
 }
 
-std::variant<std::monostate, FileFailure> ReplaceFile(const std::filesystem::path &file, ByteView bytes) {
+std::variant<std::monostate, FileFailure> ReplaceFile(const std::filesystem::path &file, ByteView bytes)
+{
     std::filesystem::path temporary = file;
     temporary += ".tmp";
     auto written = WriteWholeFile(temporary, bytes);

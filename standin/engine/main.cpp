@@ -23,7 +23,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-int MakeBackup(const MakeBackupOptions &options) {
+int MakeBackup(const MakeBackupOptions &options)
+{
     if (auto error = MakeBackupFile(options)) {
         std::cerr << "qzengine: " << *error << '\n';
         return kExitFailure;
@@ -32,7 +33,8 @@ int MakeBackup(const MakeBackupOptions &options) {
     return kExitOk;
 }
 
-int Serve(ServeOptions options) {
+int Serve(ServeOptions options)
+{
     // Only this thread takes the stop signals: every thread started below
     // inherits the mask, and this one waits for them with sigwait.
     sigset_t stop_signals;
@@ -65,7 +67,8 @@ int Serve(ServeOptions options) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     CommandLine command = ParseCommandLine(arguments);
     if (std::holds_alternative<HelpRequested>(command)) {

@@ -10,7 +10,8 @@ namespace {
 
 constexpr std::size_t kMaxFileSize = 64 * 1024 * 1024;
 
-std::optional<std::string> LoadContents(const std::optional<std::filesystem::path> &file, Bytes &contents) {
+std::optional<std::string> LoadContents(const std::optional<std::filesystem::path> &file, Bytes &contents)
+{
     if (!file)
         return std::nullopt;
     auto read = ReadWholeFile(*file, kMaxFileSize);
@@ -22,7 +23,8 @@ std::optional<std::string> LoadContents(const std::optional<std::filesystem::pat
 
 }  // namespace
 
-std::optional<std::string> MakeBackupFile(const MakeBackupOptions &options) {
+std::optional<std::string> MakeBackupFile(const MakeBackupOptions &options)
+{
     Backup backup = SampleBackup(options.database, options.data_logical, options.log_logical);
     if (auto error = LoadContents(options.data_file, backup.data.contents))
         return error;

@@ -15,7 +15,8 @@ constexpr std::uint32_t kLoopbackMask = 0xFF000000;
 constexpr std::uint64_t kMaxStallMs = 24ull * 60 * 60 * 1000;
 
 template <typename Number>
-bool ParseNumber(std::string_view text, Number &value) {
+bool ParseNumber(std::string_view text, Number &value)
+{
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
@@ -27,7 +28,8 @@ struct Pairs {
     std::vector<std::string> drives;
 };
 
-std::variant<Pairs, CommandLineError> CollectPairs(const std::vector<std::string_view> &arguments) {
+std::variant<Pairs, CommandLineError> CollectPairs(const std::vector<std::string_view> &arguments)
+{
     Pairs pairs;
     for (std::size_t i = 0; i < arguments.size(); i += 2) {
         std::string_view flag = arguments[i];
@@ -44,7 +46,8 @@ std::variant<Pairs, CommandLineError> CollectPairs(const std::vector<std::string
     return pairs;
 }
 
-std::optional<CommandLineError> Unknown(const Pairs &pairs, std::initializer_list<std::string_view> allowed) {
+std::optional<CommandLineError> Unknown(const Pairs &pairs, std::initializer_list<std::string_view> allowed)
+{
     for (const auto &[flag, value] : pairs.values) {
         bool known = false;
         for (std::string_view name : allowed)
@@ -55,9 +58,10 @@ std::optional<CommandLineError> Unknown(const Pairs &pairs, std::initializer_lis
     return std::nullopt;
 }
 
-CommandLine ParseServe(const Pairs &pairs) {
-    if (auto error = Unknown(pairs, {"--listen", "--state", "--user", "--password", "--stall-ms",
-                                     "--login-stall-ms", "--fault"}))
+CommandLine ParseServe(const Pairs &pairs)
+{
+    if (auto error = Unknown(
+            pairs, {"--listen", "--state", "--user", "--password", "--stall-ms", "--login-stall-ms", "--fault"}))
         return *error;
     ServeOptions options;
     auto listen = pairs.values.find("--listen");
@@ -107,7 +111,8 @@ CommandLine ParseServe(const Pairs &pairs) {
     return options;
 }
 
-CommandLine ParseMakeBackup(const Pairs &pairs) {
+CommandLine ParseMakeBackup(const Pairs &pairs)
+{
     if (auto error = Unknown(pairs, {"--make-backup", "--database", "--data", "--log", "--data-file", "--log-file"}))
         return *error;
     if (!pairs.drives.empty())
@@ -133,14 +138,14 @@ CommandLine ParseMakeBackup(const Pairs &pairs) {
 
 }  // namespace
 
-const char kUsage[] =
-    "usage: qzengine --listen 127.0.0.1:PORT --state DIR [--user NAME --password TEXT]\n"
-    "                [--drive LETTER=DIR]... [--stall-ms N] [--login-stall-ms N]\n"
-    "                [--fault close-on-restore]\n"
-    "       qzengine --make-backup OUT [--database NAME] [--data LOGICAL] [--log LOGICAL]\n"
-    "                [--data-file F] [--log-file F]\n";
+const char kUsage[] = "usage: qzengine --listen 127.0.0.1:PORT --state DIR [--user NAME --password TEXT]\n"
+                      "                [--drive LETTER=DIR]... [--stall-ms N] [--login-stall-ms N]\n"
+                      "                [--fault close-on-restore]\n"
+                      "       qzengine --make-backup OUT [--database NAME] [--data LOGICAL] [--log LOGICAL]\n"
+                      "                [--data-file F] [--log-file F]\n";
 
-bool IsLoopbackAddress(std::string_view address) {
+bool IsLoopbackAddress(std::string_view address)
+{
     in_addr parsed{};
     std::string text(address);
     if (::inet_pton(AF_INET, text.c_str(), &parsed) != 1)
@@ -148,7 +153,8 @@ bool IsLoopbackAddress(std::string_view address) {
     return (ntohl(parsed.s_addr) & kLoopbackMask) == kLoopbackNet;
 }
 
-CommandLine ParseCommandLine(const std::vector<std::string_view> &arguments) {
+CommandLine ParseCommandLine(const std::vector<std::string_view> &arguments)
+{
     for (std::string_view argument : arguments) {
         if (argument == "--help" || argument == "-h")
             return HelpRequested{};

@@ -10,7 +10,8 @@
 
 namespace qz::engine {
 
-bool PacketChannel::TakeBufferedPacket(Bytes &packet) {
+bool PacketChannel::TakeBufferedPacket(Bytes &packet)
+{
     if (buffer_.size() < tds::kHeaderSize)
         return false;
     std::size_t length = tds::ReadPacketHeader(buffer_).length;
@@ -21,7 +22,8 @@ bool PacketChannel::TakeBufferedPacket(Bytes &packet) {
     return true;
 }
 
-PacketChannel::Status PacketChannel::Read(Bytes &packet, std::optional<Clock::time_point> deadline) {
+PacketChannel::Status PacketChannel::Read(Bytes &packet, std::optional<Clock::time_point> deadline)
+{
     constexpr std::size_t kChunk = 64 * 1024;
     for (;;) {
         if (TakeBufferedPacket(packet))
@@ -51,7 +53,8 @@ PacketChannel::Status PacketChannel::Read(Bytes &packet, std::optional<Clock::ti
     }
 }
 
-bool PacketChannel::Send(ByteView bytes) {
+bool PacketChannel::Send(ByteView bytes)
+{
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t put = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
@@ -64,6 +67,9 @@ bool PacketChannel::Send(ByteView bytes) {
     return true;
 }
 
-void PacketChannel::Shutdown() { ::shutdown(fd_, SHUT_RDWR); }
+void PacketChannel::Shutdown()
+{
+    ::shutdown(fd_, SHUT_RDWR);
+}
 
 }  // namespace qz::engine

@@ -9,16 +9,21 @@ namespace qz::engine {
 namespace fs = std::filesystem;
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
-char UpperLetter(char c) {
+char UpperLetter(char c)
+{
     if (c >= 'a' && c <= 'z')
         return static_cast<char>(c - 'a' + 'A');
     return (c >= 'A' && c <= 'Z') ? c : '\0';
 }
 
 // The names of a path after the drive, as Windows normalises them.
-std::vector<std::string> Names(std::string_view rest) {
+std::vector<std::string> Names(std::string_view rest)
+{
     std::vector<std::string> names;
     std::size_t at = 0;
     while (at < rest.size()) {
@@ -43,7 +48,8 @@ std::vector<std::string> Names(std::string_view rest) {
 }
 
 // `name` inside `folder`, in the case it exists in there if it does.
-fs::path Child(const fs::path &folder, const std::string &name) {
+fs::path Child(const fs::path &folder, const std::string &name)
+{
     fs::path exact = folder / name;
     std::error_code error;
     if (fs::exists(fs::symlink_status(exact, error)))
@@ -58,16 +64,21 @@ fs::path Child(const fs::path &folder, const std::string &name) {
 
 }  // namespace
 
-void DriveMap::Add(char letter, fs::path folder) { drives_[UpperLetter(letter)] = std::move(folder); }
+void DriveMap::Add(char letter, fs::path folder)
+{
+    drives_[UpperLetter(letter)] = std::move(folder);
+}
 
-bool DriveMap::AddOption(std::string_view option) {
+bool DriveMap::AddOption(std::string_view option)
+{
     if (option.size() < 3 || option[1] != '=' || UpperLetter(option[0]) == '\0')
         return false;
     Add(option[0], fs::path(option.substr(2)));
     return true;
 }
 
-std::optional<fs::path> DriveMap::Map(std::string_view windows_path) const {
+std::optional<fs::path> DriveMap::Map(std::string_view windows_path) const
+{
     if (windows_path.size() < 2 || windows_path[1] != ':')
         return std::nullopt;
     if (windows_path.size() > 2 && !IsSeparator(windows_path[2]))

@@ -21,7 +21,8 @@ namespace {
 constexpr std::size_t kMaxConnections = 64;
 constexpr int kListenBacklog = 16;
 
-[[noreturn]] void ThrowErrno(const std::string &what) {
+[[noreturn]] void ThrowErrno(const std::string &what)
+{
     throw std::system_error(errno, std::generic_category(), what);
 }
 
@@ -29,9 +30,13 @@ constexpr int kListenBacklog = 16;
 
 Server::Server(Engine &engine, BatchLog &log, Delays delays) : engine_(engine), log_(log), delays_(delays) {}
 
-Server::~Server() { Stop(); }
+Server::~Server()
+{
+    Stop();
+}
 
-std::uint16_t Server::Start(const std::string &ipv4_address, std::uint16_t port) {
+std::uint16_t Server::Start(const std::string &ipv4_address, std::uint16_t port)
+{
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -60,7 +65,8 @@ std::uint16_t Server::Start(const std::string &ipv4_address, std::uint16_t port)
     return ntohs(address.sin_port);
 }
 
-void Server::Stop() {
+void Server::Stop()
+{
     if (acceptor_.joinable()) {
         const char wake = 1;
         if (::write(wake_write_.Get(), &wake, 1) != 1)
@@ -79,13 +85,15 @@ void Server::Stop() {
         worker->thread.join();
 }
 
-std::size_t Server::ActiveConnections() {
+std::size_t Server::ActiveConnections()
+{
     std::lock_guard lock(mutex_);
     ReapFinished();
     return workers_.size();
 }
 
-void Server::ReapFinished() {
+void Server::ReapFinished()
+{
     for (auto it = workers_.begin(); it != workers_.end();) {
         if ((*it)->finished) {
             (*it)->thread.join();
@@ -96,7 +104,8 @@ void Server::ReapFinished() {
     }
 }
 
-void Server::AcceptLoop() {
+void Server::AcceptLoop()
+{
     for (;;) {
         pollfd watch[2] = {{listener_.Get(), POLLIN, 0}, {wake_read_.Get(), POLLIN, 0}};
         if (::poll(watch, 2, -1) < 0) {
@@ -114,7 +123,8 @@ void Server::AcceptLoop() {
     }
 }
 
-void Server::Serve(UniqueFd socket) {
+void Server::Serve(UniqueFd socket)
+{
     std::lock_guard lock(mutex_);
     ReapFinished();
     if (workers_.size() >= kMaxConnections)

@@ -16,16 +16,26 @@ struct SqlToken {
 };
 
 // Words that cannot serve as a plain name.
-constexpr std::array<std::string_view, 10> kReserved = {
-    "select", "from", "where", "drop", "database", "restore", "with", "to", "set", "disk"};
+constexpr std::array<std::string_view, 10> kReserved = {"select",  "from", "where", "drop", "database",
+                                                        "restore", "with", "to",    "set",  "disk"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsNameStart(char c) {
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool IsNameStart(char c)
+{
     auto u = static_cast<unsigned char>(c);
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c == '#' || u >= 0x80;
 }
-bool IsNamePart(char c) { return IsNameStart(c) || IsDigit(c) || c == '$'; }
+bool IsNamePart(char c)
+{
+    return IsNameStart(c) || IsDigit(c) || c == '$';
+}
 
 struct Unclosed {
     std::string text;
@@ -37,7 +47,8 @@ class Lexer {
 public:
     explicit Lexer(std::string_view sql) : sql_(sql) {}
 
-    std::variant<std::vector<SqlToken>, Unclosed> Run() {
+    std::variant<std::vector<SqlToken>, Unclosed> Run()
+    {
         std::vector<SqlToken> tokens;
         for (;;) {
             SkipBlanksAndComments();
@@ -75,11 +86,10 @@ public:
     }
 
 private:
-    char Peek(std::size_t ahead) const {
-        return at_ + ahead < sql_.size() ? sql_[at_ + ahead] : '\0';
-    }
+    char Peek(std::size_t ahead) const { return at_ + ahead < sql_.size() ? sql_[at_ + ahead] : '\0'; }
 
-    void SkipBlanksAndComments() {
+    void SkipBlanksAndComments()
+    {
         while (at_ < sql_.size()) {
             if (IsBlank(sql_[at_])) {
                 ++at_;
@@ -96,7 +106,8 @@ private:
     }
 
     template <typename Pred>
-    std::string Span(Pred part) {
+    std::string Span(Pred part)
+    {
         std::size_t start = at_;
         while (at_ < sql_.size() && part(sql_[at_]))
             ++at_;
@@ -105,7 +116,8 @@ private:
 
     // Text up to the closing character; a doubled closing character stands
     // for one. Empty optional when the batch ends first.
-    std::optional<std::string> Quoted(char close) {
+    std::optional<std::string> Quoted(char close)
+    {
         ++at_;  // the opening quote
         std::string text;
         while (at_ < sql_.size()) {
@@ -137,7 +149,8 @@ class Parser {
 public:
     explicit Parser(std::vector<SqlToken> tokens) : tokens_(std::move(tokens)) {}
 
-    Statement Run() {
+    Statement Run()
+    {
         if (tokens_.empty())
             return EmptyBatch{};
         try {
@@ -148,7 +161,8 @@ public:
     }
 
 private:
-    Statement ParseOne() {
+    Statement ParseOne()
+    {
         if (AcceptKeyword("set"))
             return ConnectionSetting{};
         Statement statement;
@@ -166,7 +180,8 @@ private:
         return statement;
     }
 
-    ExistenceQuery Existence() {
+    ExistenceQuery Existence()
+    {
         ExpectSymbol('*');
         ExpectKeyword("from");
         SysdatabasesName();
@@ -178,7 +193,8 @@ private:
 
     // sysdatabases, dbo.sysdatabases, master..sysdatabases or
     // master.dbo.sysdatabases, each part plain or quoted.
-    void SysdatabasesName() {
+    void SysdatabasesName()
+    {
         std::vector<std::size_t> parts;  // token index of each part; npos: left empty
         constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
         parts.push_back(ExpectNameToken());
@@ -195,8 +211,7 @@ private:
         // Only the first part can never be left empty, and the loop above
         // ends on a named part.
         switch (parts.size()) {
-        case 1:
-            break;
+        case 1: break;
         case 2:
             if (!is(parts[0], "dbo"))
                 fail_at(parts[0]);
@@ -207,19 +222,20 @@ private:
             if (parts[1] != kEmpty && !is(parts[1], "dbo"))
                 fail_at(parts[1]);
             break;
-        default:
-            fail_at(parts[0]);
+        default: fail_at(parts[0]);
         }
         if (!is(parts.back(), "sysdatabases"))
             fail_at(parts.back());
     }
 
-    DropDatabase Drop() {
+    DropDatabase Drop()
+    {
         ExpectKeyword("database");
         return DropDatabase{ExpectName()};
     }
 
-    RestoreDatabase Restore() {
+    RestoreDatabase Restore()
+    {
         RestoreDatabase restore;
         ExpectKeyword("database");
         restore.name = ExpectName();
@@ -245,18 +261,21 @@ private:
         return restore;
     }
 
-    const SqlToken &Current() const {
+    const SqlToken &Current() const
+    {
         static const SqlToken kEnd;
         return position_ < tokens_.size() ? tokens_[position_] : kEnd;
     }
 
     // The batch ended too early: the real engine names the last token.
-    [[noreturn]] void Fail() const {
+    [[noreturn]] void Fail() const
+    {
         const SqlToken &near = position_ < tokens_.size() ? tokens_[position_] : tokens_.back();
         throw Mismatch{near.text};
     }
 
-    bool AcceptKeyword(std::string_view keyword) {
+    bool AcceptKeyword(std::string_view keyword)
+    {
         if (Current().kind == Kind::Word && EqualsIgnoringCase(Current().text, keyword)) {
             ++position_;
             return true;
@@ -264,7 +283,8 @@ private:
         return false;
     }
 
-    bool AcceptSymbol(char symbol) {
+    bool AcceptSymbol(char symbol)
+    {
         if (Current().kind == Kind::Symbol && Current().text.size() == 1 && Current().text[0] == symbol) {
             ++position_;
             return true;
@@ -272,23 +292,27 @@ private:
         return false;
     }
 
-    void ExpectKeyword(std::string_view keyword) {
+    void ExpectKeyword(std::string_view keyword)
+    {
         if (!AcceptKeyword(keyword))
             Fail();
     }
 
-    void ExpectSymbol(char symbol) {
+    void ExpectSymbol(char symbol)
+    {
         if (!AcceptSymbol(symbol))
             Fail();
     }
 
-    std::string ExpectString() {
+    std::string ExpectString()
+    {
         if (Current().kind != Kind::String)
             Fail();
         return tokens_[position_++].text;
     }
 
-    static bool IsReserved(std::string_view word) {
+    static bool IsReserved(std::string_view word)
+    {
         for (std::string_view reserved : kReserved) {
             if (EqualsIgnoringCase(word, reserved))
                 return true;
@@ -296,7 +320,8 @@ private:
         return false;
     }
 
-    std::size_t ExpectNameToken() {
+    std::size_t ExpectNameToken()
+    {
         const SqlToken &token = Current();
         bool plain = token.kind == Kind::Word && !IsReserved(token.text);
         if (!plain && token.kind != Kind::QuotedName)
@@ -312,7 +337,8 @@ private:
 
 }  // namespace
 
-Statement ParseStatement(std::string_view sql) {
+Statement ParseStatement(std::string_view sql)
+{
     auto lexed = Lexer(sql).Run();
     if (auto *unclosed = std::get_if<Unclosed>(&lexed))
         return SyntaxError{unclosed->text, true};

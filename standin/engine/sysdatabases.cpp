@@ -22,7 +22,8 @@ constexpr std::int64_t kDatabaseVersion = 539;
 constexpr std::int64_t kTicksPerSecond = 300;
 constexpr std::int64_t kTicksPerDay = 24 * 60 * 60 * kTicksPerSecond;
 
-std::vector<Column> Columns() {
+std::vector<Column> Columns()
+{
     return {
         {"name", ColumnType::NVarChar, kSysnameLength, false},
         {"dbid", ColumnType::SmallInt, 0, false},
@@ -39,7 +40,8 @@ std::vector<Column> Columns() {
     };
 }
 
-Row RowOf(const Database &database) {
+Row RowOf(const Database &database)
+{
     return {
         database.name,
         std::int64_t{database.id},
@@ -58,7 +60,8 @@ Row RowOf(const Database &database) {
 
 }  // namespace
 
-DateTimeValue ToDateTime(TimePoint when) {
+DateTimeValue ToDateTime(TimePoint when)
+{
     using namespace std::chrono;
     constexpr sys_days kEpoch = sys_days(year(1900) / January / 1);
     sys_days day = floor<days>(when);
@@ -72,7 +75,8 @@ DateTimeValue ToDateTime(TimePoint when) {
     return DateTimeValue{static_cast<std::int32_t>(day_number), static_cast<std::uint32_t>(ticks)};
 }
 
-ResultSet SysdatabasesRows(const Catalog &catalog, std::string_view name) {
+ResultSet SysdatabasesRows(const Catalog &catalog, std::string_view name)
+{
     ResultSet result;
     result.columns = Columns();
     for (const Database &database : catalog.All()) {

@@ -5,7 +5,8 @@
 
 namespace qz::engine::tds {
 
-std::string SqlBatchText(ByteView payload, std::uint32_t tds_version) {
+std::string SqlBatchText(ByteView payload, std::uint32_t tds_version)
+{
     ByteView text = payload;
     if (Generation(tds_version) >= kGeneration72) {
         ByteReader in(payload);

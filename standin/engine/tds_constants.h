@@ -47,7 +47,10 @@ constexpr std::uint32_t kVersion73B = 0x730B0003;
 constexpr std::uint32_t kVersion74 = 0x74000004;
 
 // Layout generation of a version: its top byte (0x71 .. 0x74).
-constexpr std::uint8_t Generation(std::uint32_t version) { return static_cast<std::uint8_t>(version >> 24); }
+constexpr std::uint8_t Generation(std::uint32_t version)
+{
+    return static_cast<std::uint8_t>(version >> 24);
+}
 constexpr std::uint8_t kGeneration71 = 0x71;
 constexpr std::uint8_t kGeneration72 = 0x72;
 constexpr std::uint8_t kGeneration74 = 0x74;

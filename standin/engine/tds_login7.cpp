@@ -25,14 +25,16 @@ constexpr std::size_t kAtDatabase = 68;
 
 constexpr std::uint8_t kPasswordMask = 0xA5;
 
-std::uint32_t U32At(ByteView payload, std::size_t at) {
+std::uint32_t U32At(ByteView payload, std::size_t at)
+{
     ByteReader in(payload.subspan(at));
     return in.U32LE();
 }
 
 // The bytes of the UTF-16 string described by the {offset, character count}
 // pair at `at`.
-ByteView StringBytes(ByteView record, std::size_t at) {
+ByteView StringBytes(ByteView record, std::size_t at)
+{
     ByteReader pair(record.subspan(at));
     std::size_t offset = pair.U16LE();
     std::size_t chars = pair.U16LE();
@@ -43,11 +45,15 @@ ByteView StringBytes(ByteView record, std::size_t at) {
     return record.subspan(offset, 2 * chars);
 }
 
-std::string StringAt(ByteView record, std::size_t at) { return Utf16ToUtf8(Utf16FromLE(StringBytes(record, at))); }
+std::string StringAt(ByteView record, std::size_t at)
+{
+    return Utf16ToUtf8(Utf16FromLE(StringBytes(record, at)));
+}
 
 }  // namespace
 
-std::string DecodePassword(ByteView scrambled) {
+std::string DecodePassword(ByteView scrambled)
+{
     Bytes plain(scrambled.begin(), scrambled.end());
     for (std::uint8_t &b : plain) {
         std::uint8_t unmasked = b ^ kPasswordMask;
@@ -56,7 +62,8 @@ std::string DecodePassword(ByteView scrambled) {
     return Utf16ToUtf8(Utf16FromLE(plain));
 }
 
-Login7 ParseLogin7(ByteView payload) {
+Login7 ParseLogin7(ByteView payload)
+{
     if (payload.size() < kFixedSize71)
         throw ProtocolError("LOGIN7 record shorter than its fixed part");
     Login7 login;

@@ -4,7 +4,8 @@
 
 namespace qz::engine::tds {
 
-PacketHeader ReadPacketHeader(ByteView bytes) {
+PacketHeader ReadPacketHeader(ByteView bytes)
+{
     ByteReader in(bytes);
     PacketHeader header;
     header.type = in.U8();
@@ -18,7 +19,8 @@ PacketHeader ReadPacketHeader(ByteView bytes) {
     return header;
 }
 
-void WritePacketHeader(ByteWriter &out, const PacketHeader &header) {
+void WritePacketHeader(ByteWriter &out, const PacketHeader &header)
+{
     out.U8(header.type);
     out.U8(header.status);
     out.U16BE(header.length);
@@ -27,7 +29,8 @@ void WritePacketHeader(ByteWriter &out, const PacketHeader &header) {
     out.U8(header.window);
 }
 
-std::vector<Bytes> SplitIntoPackets(PacketType type, ByteView payload, std::uint32_t packet_size) {
+std::vector<Bytes> SplitIntoPackets(PacketType type, ByteView payload, std::uint32_t packet_size)
+{
     const std::size_t room = std::max<std::size_t>(packet_size, kMinPacketSize) - kHeaderSize;
     std::vector<Bytes> packets;
     std::size_t offset = 0;
@@ -50,7 +53,8 @@ std::vector<Bytes> SplitIntoPackets(PacketType type, ByteView payload, std::uint
     return packets;
 }
 
-std::optional<Message> MessageAssembler::Add(ByteView packet) {
+std::optional<Message> MessageAssembler::Add(ByteView packet)
+{
     PacketHeader header = ReadPacketHeader(packet);
     if (header.length != packet.size())
         throw ProtocolError("packet length field disagrees with the packet");

@@ -15,7 +15,8 @@ struct Option {
     Bytes data;
 };
 
-Bytes VersionData() {
+Bytes VersionData()
+{
     ByteWriter out;
     out.U8(kProductMajor);
     out.U8(kProductMinor);
@@ -26,7 +27,8 @@ Bytes VersionData() {
 
 }  // namespace
 
-PreLoginRequest ParsePreLogin(ByteView payload) {
+PreLoginRequest ParsePreLogin(ByteView payload)
+{
     PreLoginRequest request;
     ByteReader table(payload);
     for (;;) {
@@ -46,7 +48,8 @@ PreLoginRequest ParsePreLogin(ByteView payload) {
     return request;
 }
 
-Bytes PreLoginReply(const PreLoginRequest &request) {
+Bytes PreLoginReply(const PreLoginRequest &request)
+{
     std::vector<Option> options;
     options.push_back({PreLoginOption::Version, VersionData()});
     options.push_back({PreLoginOption::Encryption, {kEncryptNotSupported}});

@@ -20,7 +20,8 @@ struct FixedType {
     std::size_t size;
 };
 
-FixedType FixedTypeOf(ColumnType type) {
+FixedType FixedTypeOf(ColumnType type)
+{
     switch (type) {
     case ColumnType::TinyInt: return {DataType::Int1, 1};
     case ColumnType::SmallInt: return {DataType::Int2, 2};
@@ -30,19 +31,22 @@ FixedType FixedTypeOf(ColumnType type) {
     }
 }
 
-bool IsFixed(ColumnType type) {
+bool IsFixed(ColumnType type)
+{
     return type != ColumnType::NVarChar && type != ColumnType::VarBinary;
 }
 
 }  // namespace
 
-void TokenWriter::ByteCountedText(std::u16string_view text) {
+void TokenWriter::ByteCountedText(std::u16string_view text)
+{
     text = text.substr(0, std::min(text.size(), kMaxByteCountedChars));
     out_.U8(static_cast<std::uint8_t>(text.size()));
     out_.Utf16LE(text);
 }
 
-void TokenWriter::Done(std::uint16_t status, std::uint16_t command, std::uint64_t row_count) {
+void TokenWriter::Done(std::uint16_t status, std::uint16_t command, std::uint64_t row_count)
+{
     out_.U8(static_cast<std::uint8_t>(Token::Done));
     out_.U16LE(status);
     out_.U16LE(command);
@@ -52,7 +56,8 @@ void TokenWriter::Done(std::uint16_t status, std::uint16_t command, std::uint64_
         out_.U32LE(static_cast<std::uint32_t>(row_count));
 }
 
-void TokenWriter::MessageBody(const ServerMessage &message) {
+void TokenWriter::MessageBody(const ServerMessage &message)
+{
     std::size_t length_at = out_.ReserveU16LE();
     out_.U32LE(static_cast<std::uint32_t>(message.number));
     out_.U8(message.state);
@@ -69,17 +74,20 @@ void TokenWriter::MessageBody(const ServerMessage &message) {
     out_.PatchLengthAfter(length_at);
 }
 
-void TokenWriter::Error(const ServerMessage &message) {
+void TokenWriter::Error(const ServerMessage &message)
+{
     out_.U8(static_cast<std::uint8_t>(Token::Error));
     MessageBody(message);
 }
 
-void TokenWriter::Info(const ServerMessage &message) {
+void TokenWriter::Info(const ServerMessage &message)
+{
     out_.U8(static_cast<std::uint8_t>(Token::Info));
     MessageBody(message);
 }
 
-void TokenWriter::LoginAck(std::uint32_t tds_version) {
+void TokenWriter::LoginAck(std::uint32_t tds_version)
+{
     out_.U8(static_cast<std::uint8_t>(Token::LoginAck));
     std::size_t length_at = out_.ReserveU16LE();
     out_.U8(kInterfaceTransactSql);
@@ -91,7 +99,8 @@ void TokenWriter::LoginAck(std::uint32_t tds_version) {
     out_.PatchLengthAfter(length_at);
 }
 
-void TokenWriter::EnvChange(tds::EnvChange type, std::string_view new_value, std::string_view old_value) {
+void TokenWriter::EnvChange(tds::EnvChange type, std::string_view new_value, std::string_view old_value)
+{
     out_.U8(static_cast<std::uint8_t>(Token::EnvChange));
     std::size_t length_at = out_.ReserveU16LE();
     out_.U8(static_cast<std::uint8_t>(type));
@@ -100,7 +109,8 @@ void TokenWriter::EnvChange(tds::EnvChange type, std::string_view new_value, std
     out_.PatchLengthAfter(length_at);
 }
 
-void TokenWriter::TypeInfo(const Column &column) {
+void TokenWriter::TypeInfo(const Column &column)
+{
     switch (column.type) {
     case ColumnType::NVarChar:
         out_.U8(static_cast<std::uint8_t>(DataType::NVarChar));
@@ -112,12 +122,12 @@ void TokenWriter::TypeInfo(const Column &column) {
         out_.U8(static_cast<std::uint8_t>(DataType::BigVarBinary));
         out_.U16LE(column.max_length);
         break;
-    default:
-        out_.U8(static_cast<std::uint8_t>(FixedTypeOf(column.type).type));
+    default: out_.U8(static_cast<std::uint8_t>(FixedTypeOf(column.type).type));
     }
 }
 
-void TokenWriter::ColMetadata(const std::vector<Column> &columns) {
+void TokenWriter::ColMetadata(const std::vector<Column> &columns)
+{
     out_.U8(static_cast<std::uint8_t>(Token::ColMetadata));
     out_.U16LE(static_cast<std::uint16_t>(columns.size()));
     for (const Column &column : columns) {
@@ -131,7 +141,8 @@ void TokenWriter::ColMetadata(const std::vector<Column> &columns) {
     }
 }
 
-void TokenWriter::Value(const Column &column, const engine::Value &value) {
+void TokenWriter::Value(const Column &column, const engine::Value &value)
+{
     if (std::holds_alternative<std::monostate>(value)) {
         if (!column.nullable || IsFixed(column.type))
             throw std::logic_error("NULL in a column that cannot hold it: " + column.name);
@@ -166,7 +177,8 @@ void TokenWriter::Value(const Column &column, const engine::Value &value) {
     }
 }
 
-void TokenWriter::Row(const std::vector<Column> &columns, const engine::Row &values) {
+void TokenWriter::Row(const std::vector<Column> &columns, const engine::Row &values)
+{
     if (values.size() != columns.size())
         throw std::logic_error("row and columns differ in number");
     out_.U8(static_cast<std::uint8_t>(Token::Row));
@@ -174,7 +186,8 @@ void TokenWriter::Row(const std::vector<Column> &columns, const engine::Row &val
         Value(columns[i], values[i]);
 }
 
-void WriteStatementResult(TokenWriter &writer, const StatementResult &result) {
+void WriteStatementResult(TokenWriter &writer, const StatementResult &result)
+{
     for (const ServerMessage &message : result.messages) {
         if (message.IsError())
             writer.Error(message);

@@ -10,10 +10,14 @@ constexpr char32_t kLowSurrogateFirst = 0xDC00;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kSupplementaryFirst = 0x10000;
 
-bool IsSurrogate(char32_t c) { return c >= kSurrogateFirst && c <= kSurrogateLast; }
+bool IsSurrogate(char32_t c)
+{
+    return c >= kSurrogateFirst && c <= kSurrogateLast;
+}
 
 // Decodes one code point at text[i], advancing i past it.
-char32_t NextCodePoint(std::string_view text, std::size_t &i) {
+char32_t NextCodePoint(std::string_view text, std::size_t &i)
+{
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char lead = byte(i++);
     if (lead < 0x80)
@@ -40,7 +44,8 @@ char32_t NextCodePoint(std::string_view text, std::size_t &i) {
     return c;
 }
 
-void AppendUtf8(std::string &out, char32_t c) {
+void AppendUtf8(std::string &out, char32_t c)
+{
     auto put = [&](unsigned v) { out.push_back(static_cast<char>(v)); };
     if (c < 0x80) {
         put(c);
@@ -59,11 +64,15 @@ void AppendUtf8(std::string &out, char32_t c) {
     }
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+std::u16string Utf8ToUtf16(std::string_view text)
+{
     std::u16string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -79,14 +88,14 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
+std::string Utf16ToUtf8(std::u16string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         bool high = c >= kSurrogateFirst && c < kLowSurrogateFirst;
-        if (high && i + 1 < text.size() && text[i + 1] >= kLowSurrogateFirst &&
-            text[i + 1] <= kSurrogateLast) {
+        if (high && i + 1 < text.size() && text[i + 1] >= kLowSurrogateFirst && text[i + 1] <= kSurrogateLast) {
             c = kSupplementaryFirst + ((c - kSurrogateFirst) << 10) + (text[i + 1] - kLowSurrogateFirst);
             ++i;
         } else if (IsSurrogate(c)) {
@@ -97,7 +106,8 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string Utf16FromLE(ByteView bytes) {
+std::u16string Utf16FromLE(ByteView bytes)
+{
     std::u16string out;
     out.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
@@ -105,7 +115,8 @@ std::u16string Utf16FromLE(ByteView bytes) {
     return out;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -115,7 +126,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string EscapeLine(std::string_view text) {
+std::string EscapeLine(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -130,7 +142,8 @@ std::string EscapeLine(std::string_view text) {
     return out;
 }
 
-bool UnescapeLine(std::string_view line, std::string &out) {
+bool UnescapeLine(std::string_view line, std::string &out)
+{
     out.clear();
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] != '\\') {

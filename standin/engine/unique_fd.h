@@ -14,7 +14,8 @@ public:
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;
     UniqueFd(UniqueFd &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept {
+    UniqueFd &operator=(UniqueFd &&other) noexcept
+    {
         if (this != &other)
             Reset(std::exchange(other.fd_, -1));
         return *this;
@@ -23,7 +24,8 @@ public:
 
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
-    void Reset(int fd = -1) {
+    void Reset(int fd = -1)
+    {
         if (fd_ >= 0)
             ::close(fd_);
         fd_ = fd;

@@ -22,13 +22,15 @@ namespace {
 // An ODBC handle, freed once.
 class Handle {
 public:
-    Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
+    Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type)
+    {
         if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &handle_)))
             handle_ = SQL_NULL_HANDLE;
     }
     Handle(const Handle &) = delete;
     Handle &operator=(const Handle &) = delete;
-    ~Handle() {
+    ~Handle()
+    {
         if (handle_ != SQL_NULL_HANDLE)
             SQLFreeHandle(type_, handle_);
     }
@@ -40,7 +42,8 @@ private:
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
 };
 
-const char *ReturnName(SQLRETURN rc) {
+const char *ReturnName(SQLRETURN rc)
+{
     switch (rc) {
     case SQL_SUCCESS: return "SQL_SUCCESS";
     case SQL_SUCCESS_WITH_INFO: return "SQL_SUCCESS_WITH_INFO";
@@ -52,7 +55,8 @@ const char *ReturnName(SQLRETURN rc) {
     }
 }
 
-void Report(const char *call, SQLRETURN rc, const Handle &handle) {
+void Report(const char *call, SQLRETURN rc, const Handle &handle)
+{
     std::cout << call << ": " << ReturnName(rc) << '\n';
     SQLCHAR state[6];
     SQLINTEGER native = 0;
@@ -64,14 +68,15 @@ void Report(const char *call, SQLRETURN rc, const Handle &handle) {
         std::cout << "  diag " << state << " native " << native << ": " << text << '\n';
 }
 
-void RunStatement(const Handle &connection, const std::string &sql, long query_timeout) {
+void RunStatement(const Handle &connection, const std::string &sql, long query_timeout)
+{
     Handle statement(SQL_HANDLE_STMT, connection.Get());
     if (query_timeout > 0)
         SQLSetStmtAttr(statement.Get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout), 0);
     std::cout << "statement: " << sql << '\n';
     auto started = std::chrono::steady_clock::now();
-    SQLRETURN rc = SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.c_str())),
-                                 SQL_NTS);
+    SQLRETURN rc =
+        SQLExecDirect(statement.Get(), reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.c_str())), SQL_NTS);
     auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     Report("SQLExecDirect", rc, statement);
     std::cout << "  elapsed " << elapsed.count() << " ms\n";
@@ -102,7 +107,8 @@ void RunStatement(const Handle &connection, const std::string &sql, long query_t
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     std::string connect;
     long login_timeout = 15;
     long query_timeout = 0;
@@ -144,9 +150,9 @@ int main(int argc, char **argv) {
     SQLSetConnectAttr(connection.Get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(login_timeout), 0);
     SQLCHAR out[1024];
     SQLSMALLINT out_length = 0;
-    SQLRETURN rc = SQLDriverConnect(connection.Get(), nullptr,
-                                    reinterpret_cast<SQLCHAR *>(const_cast<char *>(connect.c_str())), SQL_NTS, out,
-                                    sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc =
+        SQLDriverConnect(connection.Get(), nullptr, reinterpret_cast<SQLCHAR *>(const_cast<char *>(connect.c_str())),
+                         SQL_NTS, out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
     Report("SQLDriverConnect", rc, connection);
     if (!SQL_SUCCEEDED(rc))
         return 1;
