@@ -1,5 +1,7 @@
 #include "folder_tree.h"
 
+#include "unique_handle.h"
+
 #include <algorithm>
 #include <array>
 
@@ -38,11 +40,17 @@ void FolderTree::Build()
 
 void FolderTree::List(Node &node)
 {
-    if (observer_ != nullptr)
-        observer_->Listing(true);
-    std::vector<ShellFolder> folders = shell_.Subfolders(*node.folder.item);
-    if (observer_ != nullptr)
-        observer_->Listing(false);
+    std::vector<ShellFolder> folders;
+    {
+        if (observer_ != nullptr)
+            observer_->Listing(true);
+        // The hourglass goes also when the shell fails.
+        const ScopeExit done([this] {
+            if (observer_ != nullptr)
+                observer_->Listing(false);
+        });
+        folders = shell_.Subfolders(*node.folder.item);
+    }
     node.children.clear();
     node.children.reserve(folders.size());
     for (ShellFolder &folder : folders) {
