@@ -59,6 +59,12 @@ void TForm_qz::SpeedBQDClick(Control &)
     if (data.OpenQuery(kExistenceQuery) > 0) {
         if (services_.ShowMessageBox(kDatabaseExists, kQuestionTitle, kBoxQuestion) == kAnswerNo)
             return;
+        // The operator agreed to replace the data, not to lose it: without a
+        // backup to restore from, the database is not dropped.
+        if (!services_.CanRead(services_.ProgramFolder() + kBackupFile)) {
+            services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
+            return;
+        }
         try {
             data.Execute(kDropStatement);
         } catch (const std::exception &) {

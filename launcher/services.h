@@ -92,6 +92,9 @@ public:
     // Runs a command line hidden, without waiting.
     virtual void RunHidden(std::string_view commandLine) = 0;
 
+    // Whether a file exists and can be opened for reading.
+    virtual bool CanRead(std::string_view path) = 0;
+
     // While busy, the launcher shows the wait cursor; the window is brought
     // up to date first, so that what the handler set so far is painted.
     virtual void SetBusy(bool busy) = 0;

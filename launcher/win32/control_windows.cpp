@@ -181,7 +181,8 @@ LRESULT OwnControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SETFONT: font_ = reinterpret_cast<HFONT>(wParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
     case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT) {
+        // A disabled window is hit as HTERROR: busy, it shows the wait too.
+        if (LOWORD(lParam) == HTCLIENT || context_.cursors.Busy()) {
             SetCursor(context_.cursors.For(control_.Row().cursor));
             return TRUE;
         }

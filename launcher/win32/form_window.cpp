@@ -28,11 +28,11 @@ public:
         switch (message) {
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE) {
-                PostMessageW(main, WM_CLOSE, 0, 0);
+                PostClose(window, main);
                 return 0;
             }
             break;
-        case WM_CLOSE: PostMessageW(main, WM_CLOSE, 0, 0); return 0;
+        case WM_CLOSE: PostClose(window, main); return 0;
         case WM_ACTIVATE:
             // Clicking the task-bar entry activates the main window, unless a
             // message box has it disabled.
@@ -47,6 +47,15 @@ public:
     }
 
 private:
+    // The task-bar entry's close is the main window's, except while a box is
+    // up or a step runs: the launcher is disabled then, and ends afterwards
+    // only if asked again.
+    static void PostClose(HWND window, HWND main)
+    {
+        if (IsWindowEnabled(window))
+            PostMessageW(main, WM_CLOSE, 0, 0);
+    }
+
     FormWindow &form_;
 };
 
@@ -331,7 +340,19 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED: return background_.OnPaletteMessage(message, wParam) ? TRUE : FALSE;
-    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_SETCURSOR:
+        // Over the disabled windows of a running step too.
+        if (platform_.Pointers().Busy()) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        // A close posted before a step began waits for none: the step's
+        // windows are disabled and the handler is still running.
+        if (IsWindowEnabled(window))
+            DestroyWindow(window);
+        return 0;
     case WM_DESTROY:
         // The names go while the windows that carry them are still there.
         names_.clear();

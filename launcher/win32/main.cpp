@@ -4,12 +4,17 @@
 #include "form_window.h"
 #include "handles.h"
 #include "platform.h"
+#include "single_instance.h"
 #include "wide.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    std::optional<qz::win::SingleInstance> launcher = qz::win::SingleInstance::Claim();
+    if (!launcher)
+        return 0;  // the running launcher was brought to the front
+
     // The data access and the shell folder tree rely on it.
     qz::win::ComApartment com;
 
@@ -31,5 +36,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    // The window is gone: a new start may open its own while this process
+    // ends (the connection's close, the shell's and COM's release).
+    launcher->Release();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "../program_folder.h"
 #include "../unique_handle.h"
 #include "handles.h"
+#include "modal.h"
 #include "wide.h"
 
 #include <shellapi.h>
@@ -13,16 +14,6 @@
 namespace qz::win {
 
 namespace {
-
-// Enabled and visible windows of this thread, disabled while a box is up.
-BOOL CALLBACK DisableWindow(HWND window, LPARAM context)
-{
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-        EnableWindow(window, FALSE);
-        reinterpret_cast<std::vector<HWND> *>(context)->push_back(window);
-    }
-    return TRUE;
-}
 
 class MachineKeys final : public Registry {
 public:
@@ -100,21 +91,8 @@ int Platform::ShowMessageBox(std::string_view text, std::string_view title, unsi
 {
     const std::wstring wideText = Widen(text);
     const std::wstring wideTitle = Widen(title);
-    // Modal to the whole program: every window of the launcher is disabled
-    // while the box is up, then the window that was active gets back its
-    // activation and its focus.
-    HWND active = GetActiveWindow();
-    HWND focus = GetFocus();
-    std::vector<HWND> disabled;
-    const ScopeExit restore([&] {
-        for (auto it = disabled.rbegin(); it != disabled.rend(); ++it)
-            EnableWindow(*it, TRUE);
-        if (active != nullptr && IsWindow(active))
-            SetActiveWindow(active);
-        if (focus != nullptr && IsWindow(focus))
-            SetFocus(focus);
-    });
-    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+    // Modal to the whole program.
+    const ModalScope modal;
     return MessageBoxW(application_, wideText.c_str(), wideTitle.c_str(), flags);
 }
 
@@ -164,6 +142,22 @@ void Platform::RunHidden(std::string_view commandLine)
         const UniqueKernelHandle thread(process.hThread);
         const UniqueKernelHandle started(process.hProcess);
     }
+}
+
+bool Platform::CanRead(std::string_view path)
+{
+    const std::wstring wide = Widen(path);
+    bool readable = false;
+    // Opening a file on a slow medium may take the drive's spin-up: off the
+    // UI thread too.
+    RunOffUiThread([&] {
+        HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        readable = file != INVALID_HANDLE_VALUE;
+        if (readable)
+            CloseHandle(file);
+    });
+    return readable;
 }
 
 void Platform::SetBusy(bool busy)

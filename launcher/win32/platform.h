@@ -6,6 +6,7 @@
 #include "../layout.h"
 #include "../services.h"
 #include "odbc_database.h"
+#include "off_thread.h"
 #include "shell_namespace_win32.h"
 
 #include <windows.h>
@@ -23,6 +24,7 @@ public:
     explicit Cursors(HINSTANCE instance);
     HCURSOR For(CursorKind kind) const;
     void SetBusy(bool busy) { busy_ = busy; }
+    bool Busy() const { return busy_; }
 
 private:
     HCURSOR hand_;
@@ -42,16 +44,19 @@ public:
     int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override;
     std::string ProgramFolder() override;
     void CloseMainWindow() override;
-    Database &Data() override { return database_; }
+    Database &Data() override { return offThread_; }
     ShellNamespace &Namespace() override { return shell_; }
     std::unique_ptr<Registry> OpenRegistry() override;
     void ShellOpen(std::string_view path) override;
     void RunHidden(std::string_view commandLine) override;
     void SetBusy(bool busy) override;
+    bool CanRead(std::string_view path) override;
 
 private:
     // The connection outlives every handler and closes when the program ends.
     data::OdbcDatabase database_;
+    // Every call on it runs off the UI thread.
+    OffThreadDatabase offThread_{database_};
     WinShellNamespace shell_;
     Cursors cursors_;
     HWND application_ = nullptr;

@@ -375,10 +375,12 @@ e2e_pass() { E2E_PASSED=$((E2E_PASSED + 1)); }
 
 # e2e_fail WHAT EXPECTED ACTUAL [DEPTH]: counts and reports a failure.
 e2e_fail() {
-    local depth=${4:-1}
+    local depth=${4:-1} source
+    # A scenario's own top level is the outermost source there is.
+    source=${BASH_SOURCE[depth + 1]-${BASH_SOURCE[-1]}}
     E2E_FAILED=$((E2E_FAILED + 1))
     printf 'FAIL: %s\n  expected: %s\n  actual:   %s\n  at %s:%s\n' "$1" "$2" "$3" \
-        "${BASH_SOURCE[depth + 1]##*/}" "${BASH_LINENO[depth]}"
+        "${source##*/}" "${BASH_LINENO[depth]}"
 }
 
 # expect_eq WHAT EXPECTED ACTUAL
@@ -443,15 +445,25 @@ expect_close() {
 # e2e_finish: prints "N passed, M failed" alone on a line; status 1 when M > 0.
 # Runs a command that should end the program (a click on the exit zone, a
 # close), then expects the program to end within 15 s with exit code 0.
+# expect_exit_zero_after WHAT COMMAND...: runs the command (a click on the
+# exit zone, say); the program (E2E_PID) must end within 3 s of its start with
+# exit code 0. When it does not, says whether its main window is still there
+# (the close never came) or gone (the process lingers), and how it ended.
 expect_exit_zero_after() {
-    local what=$1
+    local what=$1 started left window=gone
     shift
+    started=$(e2e_now_ms)
     "$@"
-    if e2e_wait_exit 15000; then
+    left=$((3000 - ($(e2e_now_ms) - started)))
+    [ "$left" -gt 0 ] || left=0
+    if e2e_wait_exit "$left"; then
         expect_eq "$what: exit code" 0 "$E2E_EXIT_CODE"
-    else
-        e2e_fail "$what: the program ends" "an exit within 15 s" "still running" 1
+        return
     fi
+    e2e_drive window --class TForm_qz --timeout-ms 0 >/dev/null && window="still there"
+    e2e_wait_exit 15000 || E2E_EXIT_CODE="none after 18 s"
+    e2e_fail "$what: the program ends within 3 s" "an exit within 3 s" \
+        "still running after 3 s, its main window $window; exit code ${E2E_EXIT_CODE}" 1
 }
 
 e2e_finish() {

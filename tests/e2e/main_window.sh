@@ -125,6 +125,40 @@ expect_true "the main window appears again" start_launcher
 expect_exit_zero_after "close from the application's window menu" \
     e2e_drive syscommand --class QzApplication --command close
 
+say "started twice: the second start brings the first to the front and ends"
+expect_true "the main window appears" start_launcher
+first=$E2E_PID first_window=$(e2e_get hwnd)
+e2e_drive syscommand --class QzApplication --command minimize >/dev/null
+# A launcher of another medium is a second start too.
+mkdir -p "$E2E_WORK/other-medium"
+cp "$E2E_MEDIA/qz.exe" "$E2E_WORK/other-medium/qz.exe"
+e2e_start "$E2E_WORK/other-medium" "$E2E_WORK/other-medium/qz.exe"
+if e2e_wait_exit 15000; then
+    expect_eq "the second start: exit code" 0 "$E2E_EXIT_CODE"
+else
+    e2e_fail "the second start ends" "an exit" "still running" 1
+fi
+E2E_PID=$first
+expect_true "the first launcher runs on" e2e_running
+e2e_drive window --class TForm_qz --timeout-ms 5000
+expect_key count 1 "one launcher window"
+expect_key hwnd "$first_window" "the first launcher's window"
+expect_key visible 1 "restored from the task bar"
+e2e_drive focus
+expect_key foreground "$first_window" "the first launcher is in front"
+# Its window closed, a launcher is no longer running, whatever its process
+# still does: the next start opens its own window.
+e2e_drive click --control Labeltcqz >/dev/null
+e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
+second=$E2E_PID
+E2E_PID=$first
+e2e_wait_exit 15000 >/dev/null
+E2E_PID=$second
+e2e_drive window --class TForm_qz --timeout-ms 30000
+expect_eq "a start after the exit opens its own window" 0 "$E2E_STATUS"
+expect_true "a start after the exit opens a new window" test "$(e2e_get hwnd)" != "$first_window"
+expect_exit_zero_after "the new launcher's exit zone" e2e_drive click --control Labeltcqz
+
 # -------------------------------------------------------- 120 and 144 dpi
 
 for dpi in 120 144; do

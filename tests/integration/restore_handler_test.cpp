@@ -35,6 +35,8 @@ public:
     void CloseMainWindow() override {}
     Database &Data() override { return database; }
     void SetBusy(bool) override {}
+    // The backup on the medium is the engine's to read here.
+    bool CanRead(std::string_view) override { return true; }
     ShellNamespace &Namespace() override { return shell; }
     std::unique_ptr<Registry> OpenRegistry() override { return nullptr; }
     void ShellOpen(std::string_view) override {}

@@ -125,6 +125,11 @@ public:
     {
         database.log.push_back("run " + std::string(commandLine));
     }
+    bool CanRead(std::string_view path) override
+    {
+        database.log.push_back("can-read " + std::string(path));
+        return readable;
+    }
     void SetBusy(bool on) override
     {
         busy = on;
@@ -137,6 +142,7 @@ public:
     int programFolderCalls = 0;
     int closeCalls = 0;
     bool busy = false;
+    bool readable = true;  // what CanRead answers
     FakeDatabase database;
     RegistryState registry;
     FakeNamespace shell;

@@ -173,11 +173,41 @@ TEST_F(Restore, ExistingDatabaseAndYesDropsThenRestores)
     services.answers = {kAnswerYes};
     PressOk();
     const std::vector<std::string> tail = {"box 数据库已经存在，继续安装将清空现有的数据,继续吗？",
-                                           "execute drop database QUENTARO", std::string("execute ") + kDefaultRestore,
+                                           "can-read D:\\Data\\QUENTARO.bak", "execute drop database QUENTARO", std::string("execute ") + kDefaultRestore,
                                            "box 安装数据库成功！", "idle"};
     ASSERT_GE(Log().size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(Log().end() - static_cast<long>(tail.size()), Log().end()), tail);
     EXPECT_FALSE(form.Panel3.Visible());
+}
+
+TEST_F(Restore, WithoutAReadableBackupTheExistingDatabaseIsNotDropped)
+{
+    services.database.exists = true;
+    services.readable = false;
+    services.programFolder = "E:\\光盘\\";
+    services.answers = {kAnswerYes};
+    PressOk();
+    ASSERT_EQ(services.boxes.size(), 2u);
+    EXPECT_EQ(services.boxes[1].text, kDatabaseInUse);
+    EXPECT_EQ(services.boxes[1].title, kNoticeTitle);
+    EXPECT_EQ(services.boxes[1].flags, 64u);
+    EXPECT_TRUE(services.database.exists) << "the database the operator agreed to replace is kept";
+    for (const std::string &entry : Log())
+        EXPECT_FALSE(entry.starts_with("execute")) << "nothing ran after the check: " << entry;
+    EXPECT_NE(std::find(Log().begin(), Log().end(), "can-read E:\\光盘\\Data\\QUENTARO.bak"), Log().end())
+        << "the backup beside the program is the one checked";
+    EXPECT_TRUE(form.Panel3.Visible());
+    EXPECT_EQ(form.Label2.Text(), kLoading);
+    EXPECT_FALSE(services.busy);
+}
+
+TEST_F(Restore, AnAbsentDatabaseIsRestoredWithoutTheCheckTheEngineReadsTheBackup)
+{
+    services.readable = false;
+    PressOk();
+    for (const std::string &entry : Log())
+        EXPECT_FALSE(entry.starts_with("can-read")) << "nothing to lose, nothing checked";
+    EXPECT_NE(std::find(Log().begin(), Log().end(), std::string("execute ") + kDefaultRestore), Log().end());
 }
 
 TEST_F(Restore, AnyAnswerButNoDrops)

@@ -3,6 +3,8 @@
 // or a subclassed control's message is shown in the application error box,
 // and the program goes on. Without the guard, each of these exceptions would
 // unwind through user32 and comctl32 and end the process.
+// And the blocking work of the database: it runs off the UI thread, which
+// keeps answering and painting with the windows disabled meanwhile.
 //
 // Usage: window_guard_test.exe   (needs a display)
 // Prints one line per check that fails and "N passed, M failed" last.
@@ -12,11 +14,13 @@
 #include "texts.h"
 #include "win32/folder_tree_view.h"
 #include "win32/handles.h"
+#include "win32/off_thread.h"
 #include "win32/window_procedure.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <new>
 #include <string>
 #include <vector>
@@ -84,6 +88,7 @@ public:
     void ShellOpen(std::string_view) override {}
     void RunHidden(std::string_view) override {}
     void SetBusy(bool) override {}
+    bool CanRead(std::string_view) override { return true; }
 
     std::vector<std::string> boxes;
     std::vector<std::string> titles;
@@ -107,6 +112,7 @@ public:
         switch (message) {
         case WM_PAINT: {
             const qz::win::PaintDc paint(window);
+            paints.fetch_add(1);
             if (failPaint)
                 throw qz::Error("the paint failed");
             return 0;
@@ -126,6 +132,7 @@ public:
     }
 
     bool failPaint = false;
+    std::atomic<int> paints{0};
     qz::win::FolderTreeView *tree = nullptr;
 
 private:
@@ -159,6 +166,96 @@ HTREEITEM ItemNamed(HWND tree, const wchar_t *name)
             return item;
     }
     return nullptr;
+}
+
+// A database whose every call records the thread it ran on and what the
+// window looked like meanwhile; Execute fails as a refused statement does.
+class ThreadProbeDatabase final : public qz::Database {
+public:
+    explicit ThreadProbeDatabase(HWND window) : window_(window) {}
+    void Close() override { Look(); }
+    void Open(std::string_view) override { Look(); }
+    long long OpenQuery(std::string_view) override
+    {
+        Look();
+        return 7;
+    }
+    void Execute(std::string_view) override
+    {
+        Look();
+        throw qz::Error("Cannot drop the database 'QUENTARO' because it is currently in use.");
+    }
+
+    DWORD thread = 0;
+    bool sawEnabled = false;
+    bool answered = true;
+
+private:
+    void Look()
+    {
+        thread = GetCurrentThreadId();
+        sawEnabled = sawEnabled || IsWindowEnabled(window_);
+        DWORD_PTR result = 0;
+        answered = answered && SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+    }
+    HWND window_;
+};
+
+void CheckOffUiThread(HWND window, Probe &probe)
+{
+    const DWORD ui = GetCurrentThreadId();
+    SetActiveWindow(window);
+    DWORD worker = ui;
+    bool disabled = false;
+    bool answered = false;
+    int paintsSeen = 0;
+    qz::win::RunOffUiThread([&] {
+        worker = GetCurrentThreadId();
+        disabled = !IsWindowEnabled(window);
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+        const int before = probe.paints.load();
+        InvalidateRect(window, nullptr, TRUE);
+        for (int i = 0; i < 100 && probe.paints.load() == before; ++i)
+            Sleep(20);
+        paintsSeen = probe.paints.load() - before;
+        PostThreadMessageW(ui, WM_QUIT, 3, 0);
+        Sleep(100);  // the quit arrives while the work still runs
+    });
+    Check(worker != ui, "the work runs on a thread of its own");
+    Check(disabled, "the window is disabled while the work runs");
+    Check(answered, "the window answers a message sent with a 500 ms time-out while the work runs");
+    Check(paintsSeen > 0, "the window paints while the work runs");
+    Check(IsWindowEnabled(window) != FALSE, "the window is enabled again afterwards");
+    Check(GetActiveWindow() == window, "the window that was active is active again");
+    MSG quit{};
+    Check(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3,
+          "a quit that came during the work is posted again for the outer loop");
+
+    try {
+        qz::win::RunOffUiThread([] { throw qz::Error("the login timed out"); });
+        Check(false, "a failure of the work reaches the caller");
+    } catch (const qz::Error &error) {
+        Check(std::string(error.what()) == "the login timed out", "a failure of the work reaches the caller",
+              error.what());
+    }
+    Check(IsWindowEnabled(window) != FALSE, "the window is enabled again after a failed work");
+
+    ThreadProbeDatabase inner(window);
+    qz::win::OffThreadDatabase database(inner);
+    database.Open("Provider=SQLOLEDB.1");
+    Check(inner.thread != ui && inner.thread != 0, "the connection opens off the UI thread");
+    Check(database.OpenQuery("select 1") == 7, "the record count comes back from the worker");
+    try {
+        database.Execute("drop database QUENTARO");
+        Check(false, "a statement's failure reaches the handler");
+    } catch (const qz::Error &error) {
+        Check(std::string(error.what()).find("currently in use") != std::string::npos,
+              "a statement's failure reaches the handler", error.what());
+    }
+    database.Close();
+    Check(!inner.sawEnabled, "the window is disabled during every database call");
+    Check(inner.answered, "the window answers during every database call");
 }
 
 void Run()
@@ -225,6 +322,8 @@ void Run()
     DestroyWindow(tree);
     probe.tree = nullptr;
     Check(IsWindow(window.get()) != FALSE, "the window lives on");
+
+    CheckOffUiThread(window.get(), probe);
 }
 
 }  // namespace

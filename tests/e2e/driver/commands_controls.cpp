@@ -101,6 +101,18 @@ void EmitTarget(POINT screen, HWND target)
 
 const std::set<std::wstring> kClickOptions = {L"control", L"x", L"y", L"pid", L"timeout-ms"};
 
+// A click on a disabled launcher is lost: a box that was just pressed may not
+// have given the windows back yet. Waits for them, unless the click is meant
+// for a disabled launcher.
+void WaitEnabled(const Args &args, HWND main)
+{
+    if (args.Has(L"even-disabled"))
+        return;
+    const long long timeout = TimeoutOption(args);
+    if (!Deadline(timeout).Poll([&] { return IsWindowEnabled(main) != FALSE; }))
+        throw Failure{L"the launcher's window stays disabled for " + std::to_wstring(timeout) + L" ms"};
+}
+
 }  // namespace
 
 void ControlCommand(const Words &words)
@@ -236,9 +248,10 @@ void KeyCommand(const Words &words)
 
 void ClickCommand(const Words &words)
 {
-    const Args args(words, kClickOptions, {});
+    const Args args(words, kClickOptions, {L"even-disabled"});
     args.ExpectPositional(0, 0, L"only options");
     const ClickPoint point = ResolveClickPoint(args);
+    WaitEnabled(args, point.main);
     HWND target = WindowFromPoint(point.screen);
     const POINT cursor = RealClick(point.screen);
     Settle(point.main, 5);

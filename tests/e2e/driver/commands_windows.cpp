@@ -152,6 +152,41 @@ void FocusCommand(const Words &words)
     Emit("capture", Hex(info.hwndCapture));
 }
 
+// Sends the launcher's main window WM_NULL every --every-ms for --for-ms, each
+// with a --reply-ms time-out: how many probes it answered, and how many found
+// it enabled.
+void ProbeCommand(const Words &words)
+{
+    const Args args(words, {L"pid", L"timeout-ms", L"for-ms", L"every-ms", L"reply-ms"}, {});
+    args.ExpectPositional(0, 0, L"only options");
+    const long long timeout = TimeoutOption(args);
+    const auto pid = PidOption(args);
+    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
+    if (!main)
+        throw Failure{L"no launcher main window within " + std::to_wstring(timeout) + L" ms"};
+    const long long every = args.Integer(L"every-ms", 250);
+    const auto reply = static_cast<UINT>(args.Integer(L"reply-ms", 500));
+    long long probes = 0, answered = 0, enabled = 0, slowest = 0;
+    const Deadline duration(args.Integer(L"for-ms", 10000));
+    while (!duration.Passed()) {
+        const ULONGLONG sent = GetTickCount64();
+        DWORD_PTR result = 0;
+        ++probes;
+        if (SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, reply, &result))
+            ++answered;
+        if (IsWindowEnabled(main))
+            ++enabled;
+        const auto took = static_cast<long long>(GetTickCount64() - sent);
+        slowest = took > slowest ? took : slowest;
+        if (took < every)
+            Sleep(static_cast<DWORD>(every - took));
+    }
+    Emit("probes", probes);
+    Emit("answered", answered);
+    Emit("enabled", enabled);
+    Emit("slowest_ms", slowest);
+}
+
 void DpiCommand(const Words &words)
 {
     const Args args(words, {}, {});

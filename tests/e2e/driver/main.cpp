@@ -59,7 +59,8 @@ constexpr CommandEntry kCommands[] = {
     {L"set-text", SetTextCommand, L"set-text NAME TEXT [--pid N] [--timeout-ms N]"},
     {L"type", TypeCommand, L"type NAME TEXT [--append | --replace] [--post] [--pid N] [--timeout-ms N]"},
     {L"key", KeyCommand, L"key NAME KEY | key --input KEY   [--pid N] [--timeout-ms N]"},
-    {L"click", ClickCommand, L"click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
+    {L"click", ClickCommand,
+     L"click (--control NAME [--x X --y Y] | --x X --y Y) [--even-disabled] [--pid N] [--timeout-ms N]"},
     {L"post-click", PostClickCommand,
      L"post-click (--control NAME [--x X --y Y] | --x X --y Y) [--pid N] [--timeout-ms N]"},
     {L"tree", TreeCommand, L"tree [NAME] [--path A|B|C] [--children] [--pid N] [--timeout-ms N]"},
@@ -72,6 +73,7 @@ constexpr CommandEntry kCommands[] = {
     {L"wait-no-msgbox", WaitNoMsgBoxCommand, L"wait-no-msgbox [--title T] [--pid N | --any] [--timeout-ms N]"},
     {L"focus", FocusCommand, L"focus [--pid N] [--timeout-ms N]"},
     {L"dpi", DpiCommand, L"dpi"},
+    {L"probe", ProbeCommand, L"probe [--for-ms N] [--every-ms N] [--reply-ms N] [--pid N] [--timeout-ms N]"},
     {L"syscommand", SysCommandCommand,
      L"syscommand (--class C | --title T | --title-contains T | --pid N) --command close|minimize|restore [--hidden] [--timeout-ms N]"},
 };

@@ -1,0 +1,28 @@
+// The launcher's modal state: while a message box is up or a blocking step
+// runs, every window of the launcher is disabled, so that no click starts a
+// second action; afterwards the window that was active gets back its
+// activation and its focus.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace qz::win {
+
+class ModalScope {
+public:
+    // Disables the enabled, visible top-level windows of this thread.
+    ModalScope();
+    // Enables them again, in reverse order, and restores activation and focus.
+    ~ModalScope();
+    ModalScope(const ModalScope &) = delete;
+    ModalScope &operator=(const ModalScope &) = delete;
+
+private:
+    HWND active_;
+    HWND focus_;
+    std::vector<HWND> disabled_;
+};
+
+}  // namespace qz::win
