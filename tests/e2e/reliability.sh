@@ -63,6 +63,37 @@ expect_whole_or_absent() {
         expect_true "$1: a registered database has its data file ($data)" test -n "$data"
     fi
 }
+payroll_starts() { [ -f "$E2E_MEDIA/tovk/starts.log" ] && wc -l <"$E2E_MEDIA/tovk/starts.log" || echo 0; }
+# While a step of OK stalls on the engine: the window answers every probe (a
+# message sent with a 500 ms time-out, four a second), stays disabled, and
+# neither the zones nor the task-bar entry's close do anything.
+expect_alive_while_stalled() {  # what
+    local payroll
+    payroll=$(payroll_starts)
+    e2e_drive probe --for-ms 1000 >/dev/null
+    expect_key enabled 0 "$1: disabled once the step runs"
+    e2e_drive click --control Labelgzrj --even-disabled >/dev/null
+    e2e_drive click --control Labeltcqz --even-disabled >/dev/null
+    e2e_drive syscommand --class QzApplication --command close >/dev/null
+    e2e_drive probe --for-ms 6000 --every-ms 250 --reply-ms 500
+    expect_key answered "$(e2e_get probes)" "$1: every probe answered (slowest $(e2e_get slowest_ms) ms)"
+    expect_key enabled 0 "$1: disabled throughout"
+    expect_true "$1: the exit zone and the task-bar close did nothing" e2e_running
+    STALL_PAYROLL=$payroll
+}
+# The outcome of a stalled OK: Yes to the question, if it comes, then the box.
+expect_outcome_after_stall() {  # what text
+    e2e_drive msgbox --timeout-ms 100000 || { e2e_fail "$1: a box" "$2" "none" 1; return; }
+    if [ "$(e2e_get title)" = "问题？" ]; then
+        e2e_drive msgbox-press --id 6 >/dev/null
+        e2e_drive probe --for-ms 2000 >/dev/null
+        expect_key enabled 0 "$1: disabled again while the drop runs"
+    fi
+    expect_box "$1: the outcome as without a stall" "$2" 100000
+    expect_eq "$1: the click on the payroll zone started nothing" "$STALL_PAYROLL" "$(payroll_starts)"
+    expect_true "$1: the launcher runs on" e2e_running
+    expect_usable "$1"
+}
 set_fields() {  # user password path
     e2e_drive set-text Editusername "$1" >/dev/null
     e2e_drive set-text EditPassW "$2" >/dev/null
@@ -138,6 +169,32 @@ press_ok
 expect_box "no engine" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" 20000
 expect_true "no engine: the box came within the login time-out" test $(($(e2e_now_ms) - started)) -lt 20000
 expect_usable "no engine"
+launcher_stop "after a failed connection"
+launcher_start
+open_panel
+e2e_drive click --control SpeedBlj >/dev/null
+e2e_drive control Panel1 --visible 1 --timeout-ms 10000 >/dev/null
+launcher_stop "with the folder chooser open"
+launcher_start
+open_panel
+set_fields sa "" 'C:\'
+
+say "the engine stalls the login for 11 s, within the 15 s time-out"
+e2e_engine_start --login-stall-ms 11000
+press_ok
+expect_alive_while_stalled "login stalled 11 s"
+expect_outcome_after_stall "login stalled 11 s" "安装数据库成功！"
+e2e_engine_stop
+
+say "the engine stalls each statement for 12 s, within the 30 s time-out"
+e2e_engine_start --stall-ms 12000
+open_panel
+press_ok
+expect_alive_while_stalled "statements stalled 12 s"
+expect_outcome_after_stall "statements stalled 12 s" "安装数据库成功！"
+expect_whole_or_absent "statements stalled 12 s"
+e2e_engine_stop
+open_panel
 
 say "the engine stalls the login past the 15 s time-out"
 e2e_engine_start --login-stall-ms 40000
@@ -165,6 +222,9 @@ expect_true "statement stalled: the box after the 30 s time-out ($elapsed ms)" t
 expect_usable "statement stalled"
 e2e_engine_stop
 expect_whole_or_absent "statement stalled"
+launcher_stop "after the application error box"
+launcher_start
+open_panel
 
 say "the engine drops the connection in the middle of the restore"
 e2e_engine_start --fault close-on-restore
@@ -180,17 +240,35 @@ e2e_engine_stop
 
 say "damaged and missing backups, a folder that cannot be written"
 e2e_engine_start
+restore_into "a database to keep" 'C:\'
+open_panel
+drops=$(grep -c '^drop database QUENTARO' "$batches")
+rm -f "$E2E_MEDIA/Data/QUENTARO.bak"
+press_ok
+e2e_drive msgbox --timeout-ms 60000 && expect_key title "问题？" "missing backup: the question first"
+e2e_drive msgbox-press --id 6 >/dev/null
+expect_box "missing backup, existing database" "数据库正在使用中，请退出后再安装！"
+expect_eq "missing backup: the existing database is kept" 1 "$(catalog_count)"
+mkdir "$E2E_MEDIA/Data/QUENTARO.bak"
+press_ok
+e2e_drive msgbox --timeout-ms 60000 && e2e_drive msgbox-press --id 6 >/dev/null
+expect_box "a folder in the backup's place" "数据库正在使用中，请退出后再安装！"
+expect_eq "a folder in the backup's place: the existing database is kept" 1 "$(catalog_count)"
+expect_eq "no drop was sent without a backup" "$drops" "$(grep -c '^drop database QUENTARO' "$batches")"
+rmdir "$E2E_MEDIA/Data/QUENTARO.bak"
 printf 'QZBACKUP damaged' >"$E2E_MEDIA/Data/QUENTARO.bak"
-set_fields sa "" 'C:\'
 press_ok
 e2e_drive msgbox --timeout-ms 60000
 if [ "$(e2e_get title)" = "问题？" ]; then e2e_drive msgbox-press --id 6 >/dev/null; fi
 expect_box "damaged backup" "数据库正在使用中，请退出后再安装！"
-expect_eq "damaged backup: no database left" 0 "$(catalog_count)"
+expect_eq "damaged backup: the engine could not read it, no database left" 0 "$(catalog_count)"
 rm -f "$E2E_MEDIA/Data/QUENTARO.bak"
 press_ok
 expect_box "missing backup" "数据库正在使用中，请退出后再安装！"
 expect_eq "missing backup: no database" 0 "$(catalog_count)"
+launcher_stop "after a failed restore"
+launcher_start
+open_panel
 cp "$E2E_WORK/good.bak" "$E2E_MEDIA/Data/QUENTARO.bak"
 # A file stands where the folder should be: nothing can be written there.
 printf 'not a folder' >"$E2E_DRIVE_C/blocked"
