@@ -36,7 +36,10 @@ function(qz_delay_import_libraries out_var)
         foreach(thunk IN LISTS thunks)
             string(REGEX REPLACE "^[0-9a-fA-F]+ T " "" function "${thunk}")
             if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-                string(REGEX REPLACE "^_" "" function "${function}")
+                # One underscore only: "^_" alone would be matched again at
+                # each new start and turn comctl32's __TrackMouseEvent@4
+                # (the export _TrackMouseEvent) into user32's TrackMouseEvent.
+                string(REGEX REPLACE "^_(.*)$" "\\1" function "${function}")
             endif()
             list(APPEND exports "${function}")
         endforeach()

@@ -46,7 +46,7 @@ const ControlSpec kLayout[] = {
     {.name = "EditPath", .kind = K::Edit, .parent = "GroupBox1", .rect = {80, 85, 201, 22}, .font = kSong14,
      .tabOrder = 0, .flags = kReadOnly},
     {.name = "SpeedBlj", .kind = K::SpeedButton, .parent = "GroupBox1", .rect = {284, 85, 23, 22},
-     .cursor = CursorKind::Hand, .flags = kGlyph, .click = &T::SpeedBljClick},
+     .cursor = CursorKind::Hand, .flags = kGlyph | kRaised, .click = &T::SpeedBljClick},
     {.name = "Label2", .parent = "Panel3", .rect = {24, 160, 42, 14}, .font = kSong14Navy, .flags = kAutoWidth},
     {.name = "SpeedBQD", .kind = K::SpeedButton, .parent = "Panel3", .rect = {196, 160, 57, 25}, .text = "确定",
      .cursor = CursorKind::Hand, .click = &T::SpeedBQDClick},

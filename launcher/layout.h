@@ -45,6 +45,7 @@ enum ControlFlags : unsigned {
     kPassword = 1u << 1,   // shows "*" for every character
     kAutoWidth = 1u << 2,  // the width follows the text
     kGlyph = 1u << 3,      // a speed button drawing the browse glyph
+    kRaised = 1u << 4,     // a speed button that is not flat: its edge always shows
 };
 
 struct Rect {

@@ -16,17 +16,19 @@ std::string BraceOdbcValue(std::string_view value)
 {
     // Unbraced, a value runs to the next ";", so "=" and braces inside it are
     // plain text; only a ";", a leading "{" or blanks at either end need the
-    // braces. Inside them the value runs to a "}" that ends the string or
-    // comes before a ";" (as FreeTDS reads it), so a value holding "};"
-    // cannot be written at all: refused rather than let it end early.
+    // braces. Inside them, as Windows' driver manager and drivers read the
+    // ODBC grammar, the value ends at a single "}", and a "}" of its own is
+    // written twice: no value can end early or add a keyword.
     const bool needsBraces = value.find(';') != std::string_view::npos || value.starts_with('{') ||
                              (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
     if (!needsBraces)
         return std::string(value);
-    if (value.find("};") != std::string_view::npos)
-        throw Error("A connection value cannot hold \"};\".");
     std::string braced(1, '{');
-    braced.append(value);
+    for (const char c : value) {
+        braced += c;
+        if (c == '}')
+            braced += '}';
+    }
     braced += '}';
     return braced;
 }

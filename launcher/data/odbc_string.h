@@ -12,12 +12,11 @@ namespace qz::data {
 // SQLOLEDB (or SQLOLEDB.1); "Data Source", "User ID", "Password" and
 // "Initial Catalog" become SERVER, UID, PWD and DATABASE, each value braced
 // when it holds a character that ODBC would otherwise read as syntax.
-// Throws qz::Error when the provider is missing or another one, or when a
-// value cannot be written (see BraceOdbcValue).
+// Throws qz::Error when the provider is missing or another one.
 std::string OdbcConnectionString(std::string_view oledb);
 
 // An ODBC attribute value, braced when it holds a ";", begins with "{" or
-// has blanks at either end. Throws qz::Error for a value holding "};".
+// has blanks at either end; inside the braces each "}" is doubled.
 std::string BraceOdbcValue(std::string_view value);
 
 }  // namespace qz::data

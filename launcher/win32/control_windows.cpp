@@ -82,8 +82,8 @@ private:
     }
 };
 
-// A flat speed button: the edge shows only under the pointer, sunken while
-// pressed; a caption, or the browse glyph.
+// A speed button: a flat one shows its edge only under the pointer, one that
+// is not flat always; sunken while pressed. A caption, or the browse glyph.
 class SpeedButtonWindow final : public OwnControl {
 public:
     using OwnControl::OwnControl;
@@ -96,8 +96,11 @@ private:
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         RECT face = client;
         const bool enabled = control_.Enabled();
+        const bool raised = (control_.Row().flags & kRaised) != 0;
         if (enabled && pressed_ && hot_)
-            DrawEdge(dc, &face, BDR_SUNKENOUTER, BF_RECT);
+            DrawEdge(dc, &face, raised ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
+        else if (raised)
+            DrawEdge(dc, &face, EDGE_RAISED, BF_RECT);
         else if (enabled && hot_)
             DrawEdge(dc, &face, BDR_RAISEDINNER, BF_RECT);
         if (pressed_ && hot_)

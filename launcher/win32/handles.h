@@ -183,15 +183,17 @@ private:
     T *pointer_ = nullptr;
 };
 
-// The component object model for this thread, apartment-threaded, released
-// at the end if it was initialised here.
+// OLE and the component object model for this thread, apartment-threaded,
+// released at the end if they were initialised here.
 class ComApartment {
 public:
-    ComApartment() : result_(CoInitialize(nullptr)) {}
+    // OLE, not only COM: the shell's context menu cuts, copies and pastes
+    // through the OLE clipboard. It initialises the apartment too.
+    ComApartment() : result_(OleInitialize(nullptr)) {}
     ~ComApartment()
     {
         if (SUCCEEDED(result_))
-            CoUninitialize();
+            OleUninitialize();
     }
     ComApartment(const ComApartment &) = delete;
     ComApartment &operator=(const ComApartment &) = delete;

@@ -129,9 +129,58 @@ void Platform::ShellOpen(std::string_view path)
     ShellExecuteW(main_, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+namespace {
+
+// Windows Vista and later say whether the process token is elevated; older
+// systems have no User Account Control and refuse the question.
+bool RunsUnelevatedUnderUac()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    const UniqueKernelHandle owner(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+        return false;
+    return elevation.TokenIsElevated == 0;
+}
+
+// Through the system's elevation (its consent prompt), hidden, not waited
+// for. The call returns once the operator has answered, so it runs off the UI
+// thread, which has the shell's apartment of its own.
+void StartElevated(HWND owner, const std::wstring &line)
+{
+    const std::size_t space = line.find(L' ');
+    const std::wstring program = line.substr(0, space);
+    const std::wstring parameters = space == std::wstring::npos ? std::wstring() : line.substr(space + 1);
+    RunOffUiThread([&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        SHELLEXECUTEINFOW start{};
+        start.cbSize = sizeof start;
+        start.fMask = SEE_MASK_NOASYNC;
+        start.hwnd = owner;
+        start.lpVerb = L"runas";
+        start.lpFile = program.c_str();
+        start.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+        start.nShow = SW_HIDE;
+        // Declined or failed: nothing is reported, as a hidden start reports nothing.
+        ShellExecuteExW(&start);
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+}
+
+}  // namespace
+
 void Platform::RunHidden(std::string_view commandLine)
 {
     std::wstring line = Widen(commandLine);
+    // Starting a service needs an administrator.
+    if (RunsUnelevatedUnderUac()) {
+        StartElevated(main_, line);
+        return;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

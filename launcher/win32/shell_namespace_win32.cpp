@@ -24,6 +24,38 @@ ComPtr<IShellFolder> DesktopFolder()
 
 namespace {
 
+// The bytes of a list's items, without its terminating zero.
+std::size_t ItemBytes(const ITEMIDLIST *list)
+{
+    if (list == nullptr)
+        return 0;
+    const auto *at = reinterpret_cast<const BYTE *>(list);
+    std::size_t bytes = 0;
+    for (USHORT size = 0;; bytes += size) {
+        std::memcpy(&size, at + bytes, sizeof size);
+        if (size == 0)
+            return bytes;
+    }
+}
+
+// A new list of the first's items followed by the second's, from the COM
+// allocator as the shell's own (ILCombine is exported by name only from
+// Windows XP on).
+UniqueIdList CombineIdLists(const ITEMIDLIST *first, const ITEMIDLIST *second)
+{
+    const std::size_t head = ItemBytes(first);
+    const std::size_t tail = ItemBytes(second);
+    auto *combined = static_cast<BYTE *>(CoTaskMemAlloc(head + tail + sizeof(USHORT)));
+    if (combined == nullptr)
+        return UniqueIdList();
+    if (head != 0)
+        std::memcpy(combined, first, head);
+    if (tail != 0)
+        std::memcpy(combined + head, second, tail);
+    std::memset(combined + head + tail, 0, sizeof(USHORT));
+    return UniqueIdList(reinterpret_cast<ITEMIDLIST *>(combined));
+}
+
 using shell::DesktopFolder;
 using shell::IsDriveRoot;
 using shell::IsEmpty;
@@ -185,7 +217,7 @@ std::vector<ShellFolder> WinShellNamespace::Subfolders(const ShellItem &item)
     std::vector<ShellFolder> subfolders;
     subfolders.reserve(children.size());
     for (Child &child : children) {
-        UniqueIdList absolute(ILCombine(parent, child.relative.get()));
+        UniqueIdList absolute = CombineIdLists(parent, child.relative.get());
         if (!absolute)
             continue;
         ShellFolder subfolder;
@@ -246,16 +278,21 @@ ShellFolder WinShellNamespace::FromParsingName(std::string_view parsingName)
 {
     if (parsingName.empty())
         return {};
-    const std::wstring wide = Widen(parsingName);
+    std::wstring wide = Widen(parsingName);
     QuietCriticalErrors quiet;
+    // The desktop folder parses any parsing name into an absolute list, on
+    // every Windows (SHParseDisplayName is Windows XP's).
+    const ComPtr<IShellFolder> desktop = DesktopFolder();
     UniqueIdList absolute;
-    if (FAILED(SHParseDisplayName(wide.c_str(), nullptr, absolute.put(), 0, nullptr)) || !absolute)
+    ULONG eaten = 0;
+    if (!desktop || FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, absolute.put(), nullptr)) ||
+        !absolute)
         return {};
     if (IsEmpty(absolute.get()))
         return Desktop();
 
-    // The attributes come from the parent folder: those SHParseDisplayName
-    // reports are not reliable for virtual folders.
+    // The attributes come from the parent folder: those that parsing reports
+    // are not reliable for virtual folders.
     ComPtr<IShellFolder> parent;
     const ITEMIDLIST *child = nullptr;
     if (FAILED(SHBindToParent(absolute.get(), IID_IShellFolder, parent.putVoid(), &child)) || !parent ||

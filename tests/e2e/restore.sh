@@ -57,6 +57,23 @@ expect_true "the settings panel shows" open_panel
 e2e_drive control Label2
 expect_key visible 0 "the status label is hidden when the panel shows"
 
+say "the browse button's edge always shows, the flat buttons' only under the pointer"
+shot=$E2E_WORK/panel.png
+e2e_screenshot "$shot"
+# A button's bottom-right pixel (its edge, if drawn) and a pixel of its face.
+edge_and_face() {
+    local x y w h
+    e2e_drive control "$1" >/dev/null
+    x=$(e2e_get x) y=$(e2e_get y) w=$(e2e_get width) h=$(e2e_get height)
+    echo "$(e2e_pixel "$shot" $((x + w - 1)) $((y + h - 1))) $(e2e_pixel "$shot" $((x + w - 3)) $((y + 2)))"
+}
+read -r edge face <<<"$(edge_and_face SpeedBlj)"
+expect_true "SpeedBlj shows its raised edge away from the pointer ($edge on $face)" test "$edge" != "$face"
+for flat in SpeedBQD SpeedBljfh; do
+    read -r edge face <<<"$(edge_and_face "$flat")"
+    expect_eq "$flat is flat away from the pointer" "$face" "$edge"
+done
+
 say "default logon restores into C:\\"
 press_ok
 expect_box "restore" "提示！" "安装数据库成功！" 1 1

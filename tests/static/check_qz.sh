@@ -36,7 +36,7 @@ check_exe() {
     for dll in odbc32.dll shell32.dll comctl32.dll; do
         check "$exe names $dll for loading later" grep -qx "$dll" <<<"$strings"
     done
-    for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteW SHGetFileInfoW SHParseDisplayName \
+    for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteW SHGetFileInfoW SHGetDesktopFolder \
         InitCommonControlsEx; do
         check "$exe imports $function later by its plain name" grep -qx "$function" <<<"$strings"
     done
@@ -59,5 +59,15 @@ check_exe() {
 
 check_exe i686-w64-mingw32 pei-i386 "$dist/win32/qz.exe"
 check_exe x86_64-w64-mingw32 pei-x86-64 "$dist/win64/qz.exe"
+
+# Every imported function, ordinary or delay-loaded, on the build's floor.
+table=$(dirname "$0")/../../docs/WINDOWS-IMPORTS.md
+for build in "win32:Windows 2000" "win64:Windows XP x64"; do
+    folder=${build%%:*} floor=${build#*:}
+    offending=$(python3 "$(dirname "$0")/check_imports.py" "$table" "$floor" "$dist/$folder/qz.exe" \
+        "$dist/$folder/vorta.dll" 2>&1)
+    [ -z "$offending" ] || echo "$offending"
+    check "$folder: every imported function is in the table and on $floor" [ -z "$offending" ]
+done
 
 checks_finish

@@ -1,12 +1,17 @@
 #include "data/odbc_string.h"
 #include "database.h"
 #include "errors.h"
+#include "odbc_grammar.h"
 #include "text/oledb.h"
+#include "restore.h"
 #include "text/utf16.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qz::data {
@@ -105,26 +110,43 @@ TEST(OdbcMapping, TheDefaultBecomesTheSqlServerDriversKeywords)
     EXPECT_EQ(OdbcConnectionString(kDefault), "DRIVER={SQL Server};SERVER=(local);UID=sa;PWD=;DATABASE=master");
 }
 
-TEST(OdbcMapping, ValuesThatCouldEndOrAddAKeywordAreBraced)
+using testing::ReadOdbcAsWindows;
+
+TEST(OdbcMapping, ValuesThatCouldEndOrAddAKeywordAreBracedWithClosingBracesDoubled)
 {
     const std::string oledb = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue("a;PWD=x") +
                               ";Password=" + QuoteOleDbValue("p}w{d;") + ";Initial Catalog=master;Data Source=(local)";
     EXPECT_EQ(OdbcConnectionString(oledb),
-              "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}w{d;};DATABASE=master");
+              "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}}w{d;};DATABASE=master");
     EXPECT_EQ(BraceOdbcValue("   "), "{   }");
     EXPECT_EQ(BraceOdbcValue(" a"), "{ a}");
     EXPECT_EQ(BraceOdbcValue("{a"), "{{a}");
+    EXPECT_EQ(BraceOdbcValue("{a}"), "{{a}}}");
+    EXPECT_EQ(BraceOdbcValue("x};DATABASE=other"), "{x}};DATABASE=other}");
     EXPECT_EQ(BraceOdbcValue("a=b"), "a=b") << "runs to the next ;";
-    EXPECT_EQ(BraceOdbcValue("a}b{c"), "a}b{c");
+    EXPECT_EQ(BraceOdbcValue("a}b{c"), "a}b{c") << "bare: a brace inside is plain text";
     EXPECT_EQ(BraceOdbcValue("it's \"ok\""), "it's \"ok\"");
     EXPECT_EQ(BraceOdbcValue(""), "");
 }
 
-TEST(OdbcMapping, AValueThatNoBracesCanHoldIsRefused)
+TEST(OdbcMapping, EveryLogonReadsBackExactlyUnderTheOdbcGrammarAndAddsNoKeyword)
 {
-    EXPECT_THROW(BraceOdbcValue("x};DATABASE=other"), Error);
-    const std::string oledb = "Provider=SQLOLEDB.1;Password=" + QuoteOleDbValue("p};UID=admin") + ";Data Source=x";
-    EXPECT_THROW(OdbcConnectionString(oledb), Error);
+    const std::vector<std::string> awkward = {
+        "", " ", "sa", "x}SERVER=elsewhere;", "p};UID=admin", "}", "}}", "{", "{}", "{a}", ";", ";;", "a;b",
+        "=", "a=b;c=d", " lead", "trail ", "}{;}{", "p;w=}{d \"'x 密码😀 ", "用户}", "x};DATABASE=other",
+        "{SQL Server}", "}x", "x{", "a}b{c;"};
+    for (const std::string &user : awkward) {
+        for (const std::string &password : awkward) {
+            const std::string oledb = ConnectionStringFor(user, password, "(local)");
+            const std::string odbc = OdbcConnectionString(oledb);
+            const auto pairs = ReadOdbcAsWindows(odbc);
+            ASSERT_TRUE(pairs.has_value()) << "not in the grammar: " << odbc;
+            const std::vector<std::pair<std::string, std::string>> expected = {
+                {"DRIVER", "SQL Server"}, {"SERVER", "(local)"}, {"UID", user}, {"PWD", password},
+                {"DATABASE", "master"}};
+            EXPECT_EQ(*pairs, expected) << odbc;
+        }
+    }
 }
 
 TEST(OdbcMapping, OnlyTheSqlServerProviderIsAccepted)

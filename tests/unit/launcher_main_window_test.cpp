@@ -151,6 +151,9 @@ TEST(Layout, FieldsAndButtonsOfThePanels)
     EXPECT_TRUE(FindSpec("Label2")->flags & kAutoWidth);
     EXPECT_EQ(FindSpec("Label2")->font.colour, kNavy);
     EXPECT_TRUE(FindSpec("SpeedBlj")->flags & kGlyph);
+    EXPECT_TRUE(FindSpec("SpeedBlj")->flags & kRaised) << "the browse button is not flat";
+    for (const char *name : {"SpeedBQD", "SpeedBljfh", "SpeedBljqd"})
+        EXPECT_FALSE(FindSpec(name)->flags & kRaised) << name << " is flat";
     EXPECT_EQ(FindSpec("SpeedBsjwj")->font.face, "楷体_GB2312");
     EXPECT_TRUE(FindSpec("SpeedBsjwj")->font.bold);
     EXPECT_EQ(FindSpec("SpeedBsjwj")->font.height, 16);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs shell_namespace_test.exe and window_guard_test.exe (the x86_64 builds)
-# under Wine on the harness's private Xvfb and Wine prefix (the context menu
-# and the guard's windows need a display).
+# Runs shell_namespace_test.exe, window_guard_test.exe and fonts_test.exe
+# (the x86_64 builds) under Wine on the harness's private Xvfb and Wine prefix
+# (the context menu and the guard's windows need a display).
 # Prepares the folders it lists in the run's folder; the harness removes
 # them, stops that prefix's wineserver and the X server afterwards.
 #
@@ -17,9 +17,10 @@ cd "$QZ_ROOT" || exit 1
 
 program=${1:-build/win64/tests/wine/shell_namespace_test.exe}
 guard=${2:-build/win64/tests/wine/window_guard_test.exe}
+fonts=build/win64/tests/wine/fonts_test.exe
 limit=${SHELL_TEST_LIMIT:-120}
-if [ ! -f "$program" ] || [ ! -f "$guard" ]; then
-    echo "no $program or $guard: build the win64 preset first"
+if [ ! -f "$program" ] || [ ! -f "$guard" ] || [ ! -f "$fonts" ]; then
+    echo "no $program, $guard or $fonts: build the win64 preset first"
     echo "0 passed, 1 failed"
     exit 1
 fi
@@ -48,8 +49,10 @@ run_program "$E2E_WORK/shell.log" "$program" "$(windows_path "$root")"
 status=$?
 run_program "$E2E_WORK/guard.log" "$guard"
 [ $? -eq 0 ] || status=1
-# One count for the tier: the two programs' counts added.
-tail -qn1 "$E2E_WORK/shell.log" "$E2E_WORK/guard.log" | tr -d '\r' |
+run_program "$E2E_WORK/fonts.log" "$fonts"
+[ $? -eq 0 ] || status=1
+# One count for the tier: the programs' counts added.
+tail -qn1 "$E2E_WORK/shell.log" "$E2E_WORK/guard.log" "$E2E_WORK/fonts.log" | tr -d '\r' |
     awk '{ passed += $1; failed += $3 } END { printf "%d passed, %d failed\n", passed, failed }'
 # A failed run keeps its folders for a look.
 [ "$status" -eq 0 ] || E2E_FAILED=1
