@@ -48,16 +48,28 @@ private:
 bool ShowContextMenu(HWND owner, const ShellItem &folder, POINT screen)
 {
     const ITEMIDLIST *list = IdListOf(folder);
-    if (list == nullptr || IsEmpty(list))
+    if (list == nullptr)
         return false;
 
+    // The desktop, the root, is its own parent: its item is the empty list
+    // in the desktop folder, or, where the shell offers no menu for that,
+    // the desktop folder's own menu.
     ComPtr<IShellFolder> parent;
     const ITEMIDLIST *child = nullptr;
-    if (FAILED(SHBindToParent(list, IID_IShellFolder, parent.putVoid(), &child)) || !parent || child == nullptr)
+    if (IsEmpty(list)) {
+        parent = shell::DesktopFolder();
+        child = list;
+    } else if (FAILED(SHBindToParent(list, IID_IShellFolder, parent.putVoid(), &child))) {
+        return false;
+    }
+    if (!parent || child == nullptr)
         return false;
     ComPtr<IContextMenu> menu;
-    if (FAILED(parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr, menu.putVoid())) || !menu)
-        return false;
+    if (FAILED(parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr, menu.putVoid())) || !menu) {
+        menu.reset();
+        if (!IsEmpty(list) || FAILED(parent->CreateViewObject(owner, IID_IContextMenu, menu.putVoid())) || !menu)
+            return false;
+    }
 
     UniqueMenu popup(CreatePopupMenu());
     if (!popup)

@@ -167,9 +167,15 @@ void TestContextMenu(const ShellFolder &folder)
     Check(!qz::win::ForwardContextMenuMessage(WM_INITMENUPOPUP, 0, 0, &ignored),
           "no message is forwarded once the context menu is closed");
 
+    // The root offers the shell's menu too.
     ShellFolder desktop = WinShellNamespace().Desktop();
+    const int shownBefore = menuState.initMenuPopups;
+    SetTimer(owner.get(), kDismissTimer, 500, nullptr);
     Check(!qz::win::ShowContextMenu(owner.get(), *desktop.item, POINT{100, 100}),
-          "the desktop has no context menu of its own");
+          "a dismissed menu of the desktop carries nothing out");
+    KillTimer(owner.get(), kDismissTimer);
+    Check(menuState.initMenuPopups > shownBefore, "the desktop's context menu was shown",
+          "WM_INITMENUPOPUP " + std::to_string(menuState.initMenuPopups - shownBefore));
 
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
