@@ -60,6 +60,19 @@ check_exe() {
 check_exe i686-w64-mingw32 pei-i386 "$dist/win32/qz.exe"
 check_exe x86_64-w64-mingw32 pei-x86-64 "$dist/win64/qz.exe"
 
+# The subsystem version the loader compares with the system's: at most 5.0
+# (Windows 2000) for i686, 5.2 (XP x64) for x86_64; above it the program
+# would not start there.
+for build in "win32:i686-w64-mingw32:500" "win64:x86_64-w64-mingw32:502"; do
+    IFS=: read -r folder triple most <<<"$build"
+    for file in qz.exe vorta.dll; do
+        version=$("$triple-objdump" -p "$dist/$folder/$file" |
+            awk '/^MajorSubsystemVersion/ { major = $2 } /^MinorSubsystemVersion/ { minor = $2 }
+                 END { printf "%d", major * 100 + minor }')
+        check "$folder/$file: subsystem version $version at most $most" [ "${version:-999}" -le "$most" ]
+    done
+done
+
 # Every imported function, ordinary or delay-loaded, on the build's floor.
 table=$(dirname "$0")/../../docs/WINDOWS-IMPORTS.md
 for build in "win32:Windows 2000" "win64:Windows XP x64"; do
