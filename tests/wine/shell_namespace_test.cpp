@@ -460,6 +460,10 @@ int wmain(int argc, wchar_t **argv)
         root.pop_back();
 
     qz::win::ComApartment com;
+    // The context menu's Cut, Copy and Paste go through the OLE clipboard,
+    // which COM alone does not open.
+    qz::win::ComPtr<IDataObject> clipboard;
+    Check(OleGetClipboard(clipboard.put()) != CO_E_NOTINITIALIZED, "OLE is initialised for the thread");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     try {
