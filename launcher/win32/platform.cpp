@@ -147,8 +147,8 @@ bool RunsUnelevatedUnderUac()
 }
 
 // Through the system's elevation (its consent prompt), hidden, not waited
-// for. The call returns once the operator has answered, so it runs off the UI
-// thread, which has the shell's apartment of its own.
+// for. The call returns only once the operator has answered, so it runs off
+// the UI thread, in an apartment of that thread's own for the shell.
 void StartElevated(HWND owner, const std::wstring &line)
 {
     const std::size_t space = line.find(L' ');
