@@ -7,7 +7,6 @@
 
 #include "../services.h"
 
-#include <exception>
 #include <type_traits>
 
 namespace qz::win {

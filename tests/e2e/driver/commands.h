@@ -49,6 +49,9 @@ void WaitNoMsgBoxCommand(const Words &words);
 std::optional<DWORD> PidOption(const Args &args);
 // The --timeout-ms option, or the default.
 long long TimeoutOption(const Args &args);
+// The launcher's main window (of --pid, when given), waited for up to the
+// time-out; throws Failure when none came.
+HWND WaitMain(const Args &args);
 
 // Lets the thread of window handle what was posted or input to it: sends it
 // rounds null messages, each one answered only between two of the messages

@@ -36,16 +36,6 @@ Found WaitControl(const Args &args, const std::wstring &name)
     return found;
 }
 
-HWND WaitMain(const Args &args)
-{
-    const long long timeout = TimeoutOption(args);
-    const auto pid = PidOption(args);
-    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
-    if (!main)
-        throw Failure{L"no launcher main window (class TForm_qz) within " + std::to_wstring(timeout) + L" ms"};
-    return main;
-}
-
 // A 0/1 option.
 std::optional<bool> BoolOption(const Args &args, const std::wstring &name)
 {

@@ -132,11 +132,7 @@ void FocusCommand(const Words &words)
 {
     const Args args(words, {L"pid", L"timeout-ms"}, {});
     args.ExpectPositional(0, 0, L"only options");
-    const long long timeout = TimeoutOption(args);
-    const auto pid = PidOption(args);
-    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
-    if (!main)
-        throw Failure{L"no launcher main window within " + std::to_wstring(timeout) + L" ms"};
+    HWND main = WaitMain(args);
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     GetGUIThreadInfo(ThreadOf(main), &info);
@@ -159,11 +155,7 @@ void ProbeCommand(const Words &words)
 {
     const Args args(words, {L"pid", L"timeout-ms", L"for-ms", L"every-ms", L"reply-ms"}, {});
     args.ExpectPositional(0, 0, L"only options");
-    const long long timeout = TimeoutOption(args);
-    const auto pid = PidOption(args);
-    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
-    if (!main)
-        throw Failure{L"no launcher main window within " + std::to_wstring(timeout) + L" ms"};
+    HWND main = WaitMain(args);
     const long long every = args.Integer(L"every-ms", 250);
     const auto reply = static_cast<UINT>(args.Integer(L"reply-ms", 500));
     long long probes = 0, answered = 0, enabled = 0, slowest = 0;

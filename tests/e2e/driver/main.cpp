@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "output.h"
 #include "wait.h"
+#include "window_query.h"
 
 #include <windows.h>
 
@@ -27,6 +28,16 @@ std::optional<DWORD> PidOption(const Args &args)
 long long TimeoutOption(const Args &args)
 {
     return args.Integer(L"timeout-ms", kDefaultTimeoutMs);
+}
+
+HWND WaitMain(const Args &args)
+{
+    const long long timeout = TimeoutOption(args);
+    const auto pid = PidOption(args);
+    HWND main = Deadline(timeout).Poll([&] { return FindMainWindow(pid); });
+    if (!main)
+        throw Failure{L"no launcher main window (class TForm_qz) within " + std::to_wstring(timeout) + L" ms"};
+    return main;
 }
 
 void Settle(HWND window, int rounds)
