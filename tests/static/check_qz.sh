@@ -83,4 +83,33 @@ for build in "win32:Windows 2000" "win64:Windows XP x64"; do
     check "$folder: every imported function is in the table and on $floor" [ -z "$offending" ]
 done
 
+# Every delay-load slot points at its own loading stub: the first call of a
+# function loads its DLL rather than jumping to address 0.
+here=$(dirname "$0")
+for folder in win32 win64; do
+    slots=$(python3 "$here/check_delay_slots.py" "$dist/$folder/qz.exe" 2>&1)
+    echo "  $folder: $(tail -n1 <<<"$slots")"
+    check "$folder/qz.exe: every delay-load slot leads to its loading code" \
+        [ "$(tail -n1 <<<"$slots")" = "$(grep -c $'\tdelay$' <(python3 "$here/pe_imports.py" "$dist/$folder/qz.exe")) delay-load slots checked, 0 bad" ]
+    # The check itself: a copy whose first slot holds 0, as GNU ld left them
+    # on i686, and one whose slot leads to another function's stub, fail it.
+    broken=$(mktemp)
+    python3 - "$here" "$dist/$folder/qz.exe" "$broken" <<'PY'
+import struct, sys
+sys.path.insert(0, sys.argv[1])
+import pe_imports
+data = bytearray(open(sys.argv[2], "rb").read())
+image = pe_imports.Image(bytes(data))
+slots = list(pe_imports.delay_slots(image))
+form = "<Q" if image.pe32plus else "<I"
+struct.pack_into(form, data, image.offset(slots[0][2]), 0)
+struct.pack_into(form, data, image.offset(slots[1][2]), slots[2][3])
+open(sys.argv[3], "wb").write(data)
+PY
+    bad=$(python3 "$here/check_delay_slots.py" "$broken" | tail -n1)
+    check "$folder: a slot holding 0 and a slot leading to another stub are both found ($bad)" \
+        [ "$(sed -E 's/.*, ([0-9]+) bad$/\1/' <<<"$bad")" = 2 ]
+    rm -f "$broken"
+done
+
 checks_finish

@@ -23,10 +23,13 @@ class Image:
         directories = optional + (112 if self.pe32plus else 96)
         self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         self.sections = []
+        self.flags = []
         table = optional + optional_size
         for i in range(sections):
             _, vsize, vaddr, rsize, raddr = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            flags = struct.unpack_from("<I", data, table + 40 * i + 36)[0]
             self.sections.append((vaddr, max(vsize, rsize), raddr))
+            self.flags.append(flags)
         self.base = struct.unpack_from("<Q" if self.pe32plus else "<I", data, optional + (24 if self.pe32plus else 28))[0]
 
     def offset(self, rva):
@@ -34,6 +37,16 @@ class Image:
             if vaddr <= rva < vaddr + size:
                 return raddr + rva - vaddr
         raise ValueError("address 0x%x in no section" % rva)
+
+    def executable(self, rva):
+        """True when the address lies in a section of code."""
+        for (vaddr, size, _), flags in zip(self.sections, self.flags):
+            if vaddr <= rva < vaddr + size:
+                return bool(flags & 0x20000000)
+        return False
+
+    def word(self, rva):
+        return struct.unpack_from("<Q" if self.pe32plus else "<I", self.data, self.offset(rva))[0]
 
     def string(self, rva):
         at = self.offset(rva)
@@ -98,6 +111,18 @@ def delay_imports(image):
         _, dll, _, _, names = struct.unpack_from("<IIIII", image.data, at)
         for function in image.thunks(names):
             yield image.string(dll).lower(), function, "delay"
+
+
+def delay_slots(image):
+    """Each delay-loaded function with its import address slot: "dll,
+    function, slot address, what the slot holds" (addresses relative to the
+    image base, the content as stored: an absolute address)."""
+    size = 8 if image.pe32plus else 4
+    for at in delay_descriptors(image):
+        _, dll, _, table, names = struct.unpack_from("<IIIII", image.data, at)
+        for i, function in enumerate(image.thunks(names)):
+            slot = table + i * size
+            yield image.string(dll).lower(), function, slot, image.word(slot)
 
 
 def main():
