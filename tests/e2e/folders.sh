@@ -22,14 +22,6 @@ e2e_engine_start || { echo "folders: the engine did not start" >&2; exit 1; }
 mkdir -p "$E2E_DRIVE_C/Db" "$E2E_DRIVE_C/big"
 for i in $(seq -w 0 999); do mkdir "$E2E_DRIVE_C/big/d$i"; done
 
-# The tree path of a Linux folder: the desktop, Wine's "/" item, then each
-# folder's name.
-tree_path() {
-    local path="桌面|/" part
-    IFS=/ read -r -a parts <<<"${1#/}"
-    for part in "${parts[@]}"; do path+="|$part"; done
-    printf '%s' "$path"
-}
 ok_enabled() { e2e_drive control SpeedBljqd && e2e_get enabled; }
 path_field() { e2e_drive get-text EditPath && e2e_get text; }
 open_chooser() {
@@ -41,7 +33,7 @@ open_chooser() {
 e2e_registry_import '[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup]' \
     '"SQLPath"="C:\\Program Files\\Microsoft SQL Server\\MSSQL"'
 e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 e2e_drive click --control Labelmsde >/dev/null
 e2e_drive control Panel3 --visible 1 --timeout-ms 10000 >/dev/null
 

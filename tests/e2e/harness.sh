@@ -28,6 +28,13 @@ E2E_DRIVER=${E2E_DRIVER:-$E2E_BIN/qzdrive.exe}
 E2E_SCREEN=${E2E_SCREEN:-1024x768x24}
 # Longest run of one qzdrive command, in seconds (its own waits are shorter).
 E2E_DRIVE_LIMIT=${E2E_DRIVE_LIMIT:-120}
+# How long a program may take from its start to its first window, in ms. A
+# 32-bit program takes about a minute where qemu runs the 32-bit Wine.
+E2E_START_MS=${E2E_START_MS:-30000}
+
+# The parts of a scenario to run, by name, separated by spaces (all when
+# empty): the 32-bit tier runs the parts whose every start costs a minute.
+E2E_PARTS=${E2E_PARTS:-}
 
 E2E_PASSED=0
 E2E_FAILED=0
@@ -38,7 +45,7 @@ E2E_DISPLAY_BEFORE=
 E2E_PREFIX=       # the private Wine prefix
 E2E_PREFIX_OWNED= # 1 when the harness made the prefix's folder
 E2E_SOURCE_PREFIX=
-E2E_PIDS=()       # wine64 processes started by e2e_start
+E2E_PIDS=()       # Wine loaders started by e2e_start
 E2E_PID=          # the last of them
 E2E_EXIT_CODE=    # set by e2e_wait_exit
 E2E_MEDIA=        # set by e2e_media_create
@@ -242,20 +249,19 @@ e2e_media_add() {
 # ---------------------------------------------------------------- programs
 
 # e2e_start WORKDIR PROGRAM [ARGS...]: starts a Windows program in the
-# background under Wine (the private prefix, code page 936) with WORKDIR as
-# its current folder. E2E_PID is the wine64 process, whose exit status is the
-# program's exit code; its output goes to E2E_WORK/program-PID.log.
+# background under Wine (the private prefix, code page 936; a 32-bit program
+# under the 32-bit loader) with WORKDIR as its current folder. E2E_PID is the
+# loader's process, whose exit status is the program's exit code; its output
+# goes to E2E_WORK/program-PID.log.
 e2e_start() {
     local workdir=$1 program=$2 log
     shift 2
     [ -d "$workdir" ] || { e2e_warn "e2e_start: no folder $workdir"; return 1; }
+    qz_wine_command "$program"
     [ -f "$program" ] && program=$(windows_path "$program")
     log=$(mktemp "${E2E_WORK:-/tmp}/program.XXXXXX") || return 1
     (
-        cd "$workdir" &&
-            exec env WINEPREFIX="$QZ_WINEPREFIX" WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" \
-                WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" LC_ALL=zh_CN.UTF-8 \
-                "$QZ_WINE" "$program" "$@"
+        cd "$workdir" && exec "${QZ_WINE_COMMAND[@]}" "$program" "$@"
     ) </dev/null >"$log" 2>&1 &
     E2E_PID=$!
     E2E_PIDS+=("$E2E_PID")
@@ -288,13 +294,33 @@ e2e_wait_exit() {
 
 # ---------------------------------------------------------------- qzdrive
 
+# e2e_memory_shift [PID [FILE]]: where qemu runs a 32-bit program (default
+# E2E_PID, started from FILE, default the medium's qz.exe), the distance in
+# hexadecimal from the program's own addresses to where its memory lies in
+# the Linux process (qemu's guest base), read off the mapping of the file at
+# its image base; 0 for a program that qemu does not run. Wine's server reads
+# and writes another program's memory at the program's addresses, so qzdrive
+# adds this to its own reads and writes.
+e2e_memory_shift() {
+    local pid=${1:-$E2E_PID} file=${2:-$E2E_MEDIA/qz.exe} exe start base
+    exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || { echo 0; return; }
+    [[ $exe == */qemu-i386* ]] && [ -f "$file" ] || { echo 0; return; }
+    start=$(awk -v name="/${file##*/}" '$3 == "00000000" && substr($6, length($6) - length(name) + 1) == name {
+        sub(/-.*/, "", $1); print $1; exit }' "/proc/$pid/maps")
+    [ -n "$start" ] || { echo 0; return; }
+    # ImageBase: 28 bytes into the optional header of a PE32 file.
+    base=$(od -An -tu4 -j$(($(od -An -tu4 -j60 -N4 "$file") + 52)) -N4 "$file" | tr -d ' ')
+    printf '%x' $((16#$start - base))
+}
+
 # e2e_drive COMMAND [ARGS...]: runs qzdrive.exe in the private prefix. Its
 # key=value lines go to E2E_OUT, its messages to E2E_ERR, its exit code to
 # E2E_STATUS (and the return status): 0 done, 1 failed or timed out, 2 usage.
 e2e_drive() {
-    local errfile
+    local errfile shift=0
     errfile=$(mktemp "${E2E_WORK:-/tmp}/drive-err.XXXXXX") || return 1
-    E2E_OUT=$(QZ_WINE_TIMEOUT=$E2E_DRIVE_LIMIT qz_wine "$E2E_DRIVER" "$@" 2>"$errfile")
+    [ -n "$E2E_PID" ] && [ -n "$E2E_MEDIA" ] && shift=$(e2e_memory_shift)
+    E2E_OUT=$(QZDRIVE_MEMORY_SHIFT=$shift QZ_WINE_TIMEOUT=$E2E_DRIVE_LIMIT qz_wine "$E2E_DRIVER" "$@" 2>"$errfile")
     E2E_STATUS=$?
     E2E_ERR=$(<"$errfile")
     rm -f "$errfile"
@@ -320,6 +346,16 @@ e2e_rect_field() {
     local parts
     IFS=, read -r -a parts <<<"$1"
     printf '%s' "${parts[$2]}"
+}
+
+# tree_path LINUX_FOLDER: the folder's path in the launcher's folder tree, as
+# qzdrive's tree commands take it: the desktop, Wine's "/" item, then each
+# folder's name.
+tree_path() {
+    local path="桌面|/" part parts
+    IFS=/ read -r -a parts <<<"${1#/}"
+    for part in "${parts[@]}"; do path+="|$part"; done
+    printf '%s' "$path"
 }
 
 # ---------------------------------------------------------------- pictures
@@ -370,6 +406,11 @@ e2e_image_diff() {
 }
 
 # ---------------------------------------------------------------- assertions
+
+# e2e_part NAME: true when the scenario's part NAME is to run (E2E_PARTS).
+e2e_part() {
+    [ -z "$E2E_PARTS" ] || [[ " $E2E_PARTS " == *" $1 "* ]]
+}
 
 e2e_pass() { E2E_PASSED=$((E2E_PASSED + 1)); }
 

@@ -41,7 +41,7 @@ media_windows=$(windows_path "$E2E_MEDIA")
 
 no_engine
 e2e_start "$launcher_folder" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 
 say "the install-payroll zone, twice"
 e2e_drive click --control Labelgzrj >/dev/null
@@ -90,7 +90,7 @@ expect_key visible 0 "no panel after the error"
 e2e_drive window --class TForm_qz
 expect_key enabled 1 "the launcher goes on"
 
-say "the whole road: no engine, its setup, Yes, the panel, OK, a restored database"
+say "the whole road: no engine, its setup, Yes, the panel, a folder chosen, OK, a restored database"
 no_engine
 e2e_drive click --control Labelmsde >/dev/null
 e2e_drive msgbox --timeout-ms 20000
@@ -102,12 +102,21 @@ e2e_drive control Panel3 --visible 1 --timeout-ms 10000
 expect_eq "Yes shows the panel" 0 "$E2E_STATUS"
 e2e_drive control Label2
 expect_key visible 0 "with its status label hidden"
+mkdir -p "$E2E_DRIVE_C/Db"
+e2e_drive click --control SpeedBlj >/dev/null
+e2e_drive control Panel1 --visible 1 --timeout-ms 10000
+expect_eq "the browse button opens the chooser" 0 "$E2E_STATUS"
+e2e_drive tree-click --path "$(tree_path "$E2E_DRIVE_C/Db")" >/dev/null
+e2e_drive click --control SpeedBljqd >/dev/null
+db_windows=$(windows_path "$E2E_DRIVE_C/Db")
+e2e_drive get-text EditPath
+expect_key text "${db_windows//\\/\\\\}" "the chosen folder in the path field"
 e2e_drive click --control SpeedBQD >/dev/null
 e2e_drive msgbox --timeout-ms 60000
 expect_key text "安装数据库成功！" "the restore"
 e2e_drive msgbox-press --id 1 >/dev/null
-expect_true "the data file" test -f "$E2E_DRIVE_C/QUENTARO_data.MDF"
-expect_true "the log file" test -f "$E2E_DRIVE_C/QUENTARO_log.LDF"
+expect_true "the data file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_data.MDF"
+expect_true "the log file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_log.LDF"
 
 expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
 e2e_finish

@@ -25,7 +25,7 @@ e2e_registry_import "[$engine_key]" '"SQLPath"="C:\\MSSQL"'
 
 launcher_start() {
     e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-    e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 }
 launcher_stop() { expect_exit_zero_after "$1: the exit zone" e2e_drive click --control Labeltcqz; }
 open_panel() {

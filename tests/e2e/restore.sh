@@ -50,7 +50,7 @@ press_ok() {
 last_restore() { grep -i '^restore' "$batches" | tail -n 1; }
 
 e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms 30000 >/dev/null
+e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 
 say "the panel's show handler"
 expect_true "the settings panel shows" open_panel

@@ -1,27 +1,28 @@
 #!/usr/bin/env bash
-# Runs shell_namespace_test.exe, window_guard_test.exe and fonts_test.exe
-# (the x86_64 builds) under Wine on the harness's private Xvfb and Wine prefix
-# (the context menu and the guard's windows need a display).
+# Runs shell_namespace_test.exe, window_guard_test.exe, fonts_test.exe and
+# palette_test.exe of one build under Wine on the harness's private Xvfb and
+# Wine prefix (the context menu and the guard's windows need a display; a
+# 32-bit build runs under Wine's 32-bit half).
 # Prepares the folders it lists in the run's folder; the harness removes
 # them, stops that prefix's wineserver and the X server afterwards.
 #
-# Usage: tests/wine/shell_namespace.sh [PROGRAM [GUARD]]
-#   PROGRAM  default build/win64/tests/wine/shell_namespace_test.exe
-#   GUARD    default build/win64/tests/wine/window_guard_test.exe
-# Settings: SHELL_TEST_LIMIT (seconds the program may run, default 120),
-# E2E_KEEP=1 (keep the folders).
+# Usage: tests/wine/shell_namespace.sh [win64|win32]   (default win64)
+# Settings: SHELL_TEST_LIMIT (seconds each program may run, default 120, 300
+# for win32), E2E_KEEP=1 (keep the folders).
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 source "$QZ_ROOT/tests/e2e/harness.sh"
 cd "$QZ_ROOT" || exit 1
 
-program=${1:-build/win64/tests/wine/shell_namespace_test.exe}
-guard=${2:-build/win64/tests/wine/window_guard_test.exe}
-fonts=build/win64/tests/wine/fonts_test.exe
-palette=build/win64/tests/wine/palette_test.exe
+build=${1:-win64}
+program=build/$build/tests/wine/shell_namespace_test.exe
+guard=build/$build/tests/wine/window_guard_test.exe
+fonts=build/$build/tests/wine/fonts_test.exe
+palette=build/$build/tests/wine/palette_test.exe
 limit=${SHELL_TEST_LIMIT:-120}
+[ "$build" = win32 ] && limit=${SHELL_TEST_LIMIT:-300}
 if [ ! -f "$program" ] || [ ! -f "$guard" ] || [ ! -f "$fonts" ] || [ ! -f "$palette" ]; then
-    echo "no $program, $guard, $fonts or $palette: build the win64 preset first"
+    echo "no $program, $guard, $fonts or $palette: build the $build preset first"
     echo "0 passed, 1 failed"
     exit 1
 fi
@@ -52,6 +53,19 @@ run_program "$E2E_WORK/guard.log" "$guard"
 [ $? -eq 0 ] || status=1
 run_program "$E2E_WORK/fonts.log" "$fonts"
 [ $? -eq 0 ] || status=1
+# Only a 32-bit build: what the driver relies on to reach a 32-bit program's
+# memory from its 64-bit self.
+if [ "$build" = win32 ]; then
+    remote=build/win32/tests/wine/remote_memory_test.exe
+    e2e_start "$E2E_WORK" "$remote" --serve
+    server=$E2E_PID
+    e2e_drive window --class QzRemoteMemory --hidden --timeout-ms 240000 >/dev/null
+    shift=$(e2e_memory_shift "$server" "$remote")
+    echo "qemu's guest base for the 32-bit program: 0x$shift"
+    QZDRIVE_MEMORY_SHIFT=$shift run_program "$E2E_WORK/remote.log" build/win64/tests/wine/remote_memory_test.exe
+    [ $? -eq 0 ] || status=1
+    e2e_wait_exit 20000 "$server" || status=1
+fi
 # The palette path on a display of 8 bits per pixel. A colormap of the
 # program's own, as Windows gives a palette device 236 free entries; in the
 # shared one Wine finds room for only some of them.
@@ -61,7 +75,7 @@ e2e_registry_import '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"PrivateColo
 run_program "$E2E_WORK/palette.log" "$palette"
 [ $? -eq 0 ] || status=1
 # One count for the tier: the programs' counts added.
-tail -qn1 "$E2E_WORK/shell.log" "$E2E_WORK/guard.log" "$E2E_WORK/fonts.log" "$E2E_WORK/palette.log" | tr -d '\r' |
+tail -qn1 "$E2E_WORK"/{shell,guard,fonts,remote,palette}.log 2>/dev/null | tr -d '\r' |
     awk '{ passed += $1; failed += $3 } END { printf "%d passed, %d failed\n", passed, failed }'
 # A failed run keeps its folders for a look.
 [ "$status" -eq 0 ] || E2E_FAILED=1

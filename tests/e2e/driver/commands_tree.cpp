@@ -2,7 +2,15 @@
 // process): find items by the path of their texts, read, expand, select and
 // click them. Tree view messages that carry pointers are not carried across
 // processes, so their structures live in memory taken in the program's
-// process.
+// process, laid out as that process reads them: a 32-bit launcher's tree
+// takes the 32-bit item structure.
+//
+// Where qemu runs the 32-bit Wine, a 32-bit program's memory lies at its own
+// addresses plus qemu's guest base in the Linux process, and Wine's server
+// reads and writes another process's memory at the addresses as given: the
+// harness passes that base as QZDRIVE_MEMORY_SHIFT (hexadecimal), added to
+// the driver's own reads and writes of a 32-bit program's memory, never to
+// the addresses the program is given (docs/RELIABILITY.md).
 #include "commands.h"
 #include "input.h"
 #include "output.h"
@@ -11,8 +19,11 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <cwchar>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qzdrive {
@@ -34,9 +45,15 @@ public:
     {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                               FALSE, pid);
         if (process_ == nullptr)
             throw Failure{L"cannot open the program's process"};
+        BOOL wow64 = FALSE;
+        narrow_ = sizeof(void *) == 8 && IsWow64Process(process_, &wow64) && wow64;
+        wchar_t shift[32] = L"";
+        if (narrow_ && GetEnvironmentVariableW(L"QZDRIVE_MEMORY_SHIFT", shift, 32) - 1 < 31)
+            shift_ = static_cast<std::size_t>(std::wcstoull(shift, nullptr, 16));
         base_ = static_cast<char *>(
             VirtualAllocEx(process_, nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (base_ == nullptr) {
@@ -53,23 +70,42 @@ public:
     RemoteBlock &operator=(const RemoteBlock &) = delete;
 
     char *At(std::size_t offset) const { return base_ + offset; }
+    // True when the program is a 32-bit one under this 64-bit driver.
+    bool Narrow() const { return narrow_; }
     void Write(std::size_t offset, const void *data, std::size_t size) const
     {
         SIZE_T done = 0;
-        if (!WriteProcessMemory(process_, At(offset), data, size, &done) || done != size)
+        if (!WriteProcessMemory(process_, At(offset) + shift_, data, size, &done) || done != size)
             throw Failure{L"cannot write the program's memory"};
     }
     void Read(std::size_t offset, void *data, std::size_t size) const
     {
         SIZE_T done = 0;
-        if (!ReadProcessMemory(process_, At(offset), data, size, &done) || done != size)
+        if (!ReadProcessMemory(process_, At(offset) + shift_, data, size, &done) || done != size)
             throw Failure{L"cannot read the program's memory"};
     }
 
 private:
     HANDLE process_ = nullptr;
     char *base_ = nullptr;
+    bool narrow_ = false;
+    std::size_t shift_ = 0;
 };
+
+// TVITEMW as a 32-bit process lays it out: pointers and handles of 4 bytes.
+struct TreeItem32 {
+    UINT mask;
+    std::uint32_t item;
+    UINT state;
+    UINT stateMask;
+    std::uint32_t text;
+    int textMax;
+    int image;
+    int selectedImage;
+    int children;
+    std::uint32_t param;
+};
+static_assert(sizeof(TreeItem32) == 40, "the 32-bit TVITEMW");
 
 LRESULT Send(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -92,30 +128,62 @@ struct ItemData {
     int selectedImage = 0;
 };
 
-ItemData ReadItem(HWND tree, const RemoteBlock &block, HTREEITEM item)
+// Asks the tree for an item through the block, in the layout T of the
+// program's TVITEMW, and keeps what it filled in.
+template <typename T, typename Pointer, typename Handle>
+void AskItem(HWND tree, const RemoteBlock &block, Handle item, Pointer text, ItemData &out)
 {
-    TVITEMW data{};
+    T data{};
     data.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
-    data.hItem = item;
     data.stateMask = TVIS_EXPANDED | TVIS_SELECTED | TVIS_EXPANDEDONCE;
-    data.pszText = reinterpret_cast<wchar_t *>(block.At(kTextOffset));
-    data.cchTextMax = static_cast<int>(kTextCharacters);
+    if constexpr (std::is_same_v<T, TVITEMW>) {
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = static_cast<int>(kTextCharacters);
+    } else {
+        data.item = item;
+        data.text = text;
+        data.textMax = static_cast<int>(kTextCharacters);
+    }
     block.Write(kItemOffset, &data, sizeof data);
-    const wchar_t empty = L'\0';
-    block.Write(kTextOffset, &empty, sizeof empty);
     if (!Send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.At(kItemOffset))))
         throw Failure{L"cannot read a tree item"};
     block.Read(kItemOffset, &data, sizeof data);
-    std::vector<wchar_t> text(kTextCharacters, L'\0');
-    block.Read(kTextOffset, text.data(), text.size() * sizeof(wchar_t));
-    text.back() = L'\0';
-    return {text.data(), data.state, data.cChildren, data.iImage, data.iSelectedImage};
+    out.state = data.state;
+    if constexpr (std::is_same_v<T, TVITEMW>) {
+        out.children = data.cChildren;
+        out.image = data.iImage;
+        out.selectedImage = data.iSelectedImage;
+    } else {
+        out.children = data.children;
+        out.image = data.image;
+        out.selectedImage = data.selectedImage;
+    }
+}
+
+ItemData ReadItem(HWND tree, const RemoteBlock &block, HTREEITEM item)
+{
+    const wchar_t empty = L'\0';
+    block.Write(kTextOffset, &empty, sizeof empty);
+    ItemData data;
+    char *text = block.At(kTextOffset);
+    if (block.Narrow())
+        AskItem<TreeItem32>(tree, block, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(item)),
+                            static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text)), data);
+    else
+        AskItem<TVITEMW>(tree, block, item, reinterpret_cast<wchar_t *>(text), data);
+    std::vector<wchar_t> characters(kTextCharacters, L'\0');
+    block.Read(kTextOffset, characters.data(), characters.size() * sizeof(wchar_t));
+    characters.back() = L'\0';
+    data.text = characters.data();
+    return data;
 }
 
 // The item's text rectangle in the tree's client area.
 RECT ItemRect(HWND tree, const RemoteBlock &block, HTREEITEM item)
 {
-    // The message takes the item in the rectangle's first bytes.
+    // The message takes the item in the rectangle's first bytes (the low
+    // four of a 64-bit handle are a 32-bit program's whole handle).
     block.Write(kRectOffset, &item, sizeof item);
     if (!Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.At(kRectOffset))))
         throw Failure{L"the tree item is not visible"};

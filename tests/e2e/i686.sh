@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The shipped launcher, the i686 build, end to end under Wine's 32-bit half:
+# the x86_64 build's own scenarios, run with dist/win32/qz.exe. Each start of
+# a 32-bit program costs about a minute where qemu runs the 32-bit Wine, so
+# the scenarios run whole where they start the launcher once (the install
+# zones and the whole road, the settings panel and the restore), and the
+# main window's only with the parts that show what a 32-bit build could get
+# wrong: the window, its picture, the exit zone, a second start handing over.
+#
+# Usage: tests/e2e/i686.sh   (after scripts/build)
+# Ends with "N passed, M failed", the scenarios' counts added.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+cd "$QZ_ROOT" || exit 1
+
+export QZ_EXE=$QZ_ROOT/dist/win32/qz.exe
+export E2E_START_MS=${E2E_START_MS:-240000}
+export E2E_DRIVE_LIMIT=${E2E_DRIVE_LIMIT:-300}
+[ -f "$QZ_EXE" ] || { echo "i686: no $QZ_EXE: run scripts/build first"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0 failed=0 status=0
+# scenario PARTS: runs tests/e2e/SCENARIO with those parts, adds its count.
+scenario() {
+    local name=$1 parts=${2:-} line log
+    log=$(mktemp)
+    say "$name${parts:+ (parts: $parts)} with the i686 launcher"
+    E2E_PARTS=$parts "tests/e2e/$name" 2>&1 | tee "$log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    line=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n1)
+    rm -f "$log"
+    if [ -z "$line" ]; then
+        echo "$name ended without its count"
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + ${line%% *}))
+    line=${line#*, }
+    failed=$((failed + ${line%% *}))
+}
+
+scenario main_window.sh second-start
+scenario installers.sh
+scenario restore.sh
+
+echo "$passed passed, $failed failed"
+[ "$status" -eq 0 ] && [ "$failed" -eq 0 ]
