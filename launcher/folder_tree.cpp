@@ -96,6 +96,15 @@ bool FolderTree::SelectionExists()
     return false;
 }
 
+bool FolderTree::SelectionCanHoldFiles()
+{
+    // The virtual folders of later Windows ("此电脑", "网络", "库", "控制面板")
+    // go by other names than the four; their display name would become the
+    // path and the restore would fail.
+    return selected_ != nullptr && !IsRefusedName(selected_->folder.name) && selected_->folder.inFileSystem &&
+           !shell_.ParsingName(*selected_->folder.item).starts_with("::{");
+}
+
 std::string FolderTree::SelectedPath()
 {
     if (selected_ == nullptr)

@@ -71,6 +71,11 @@ public:
     // folder (a parsing name beginning "::{").
     std::string SelectedPath();
 
+    // Whether OK may take the selected folder: not one of the refused names,
+    // and a place in the file system (the shell's attributes say so and its
+    // parsing name is no class identifier). False without a selection.
+    bool SelectionCanHoldFiles();
+
 private:
     void List(Node &node);
 

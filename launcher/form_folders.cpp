@@ -26,8 +26,7 @@ void TForm_qz::SpeedBljqdClick(Control &)
 void TForm_qz::ShellTreeVClick(Control &)
 {
     // Without a selection there is no path to take: OK is disabled too.
-    const FolderTree::Node *selected = folders_.Selected();
-    SpeedBljqd.SetEnabled(selected != nullptr && !IsRefusedName(selected->folder.name));
+    SpeedBljqd.SetEnabled(folders_.SelectionCanHoldFiles());
 }
 
 void TForm_qz::ShellTreeVKeyPress(Control &, char32_t &key)

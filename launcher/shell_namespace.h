@@ -21,6 +21,7 @@ struct ShellFolder {
     ShellItemPtr item;
     std::string name;            // display name within its parent
     bool hasSubfolders = false;  // as the shell reports it
+    bool inFileSystem = true;    // a place in the file system, as the shell's attributes say
 };
 
 class ShellNamespace {

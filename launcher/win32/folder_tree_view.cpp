@@ -5,6 +5,7 @@
 #include "wide.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qz::win {
@@ -15,6 +16,11 @@ namespace {
 // before it moves the selection to the clicked item, and the handler must
 // see the new selection.
 constexpr UINT kClicked = WM_APP + 1;
+// Posted to the tree itself after a context menu's command: the folders are
+// listed again once the right-click notification has returned, since the
+// tree view's own handling of the right button is still on the stack then
+// and may touch the clicked item, which listing again deletes.
+constexpr UINT kRelist = WM_APP + 2;
 
 FolderTree::Node *NodeOf(LPARAM item)
 {
@@ -81,6 +87,10 @@ void FolderTreeView::ChildrenRemoving(FolderTree::Node &node)
         const FolderTree::Node *gone = stack.back();
         stack.pop_back();
         items_.erase(gone);
+        // A folder waiting to be listed again is gone with its parent's
+        // listing, which already shows what the command left.
+        if (gone == pendingRelist_)
+            pendingRelist_ = nullptr;
         for (const auto &child : gone->children)
             stack.push_back(child.get());
     }
@@ -188,8 +198,9 @@ void FolderTreeView::ShowContextMenu()
     if (win::ShowContextMenu(menuOwner_, *node->folder.item, screen)) {
         // The command may have renamed, deleted or filled folders: the
         // folder's parent is listed again (the folder itself when it is the
-        // desktop).
-        tree_.Relist(node->parent != nullptr ? *node->parent : *node);
+        // desktop), after this notification.
+        pendingRelist_ = node->parent != nullptr ? node->parent : node;
+        PostMessageW(window_, kRelist, 0, 0);
     }
 }
 
@@ -197,6 +208,11 @@ LRESULT FolderTreeView::HandleSubclassMessage(HWND window, UINT message, WPARAM 
 {
     if (message == kClicked) {
         events_.Click();
+        return 0;
+    }
+    if (message == kRelist) {
+        if (FolderTree::Node *node = std::exchange(pendingRelist_, nullptr))
+            tree_.Relist(*node);
         return 0;
     }
     if (message == WM_CHAR) {

@@ -49,6 +49,8 @@ private:
     HWND window_ = nullptr;
     HWND menuOwner_ = nullptr;
     std::map<const FolderTree::Node *, HTREEITEM> items_;
+    // The folder to list again once the context menu's notification is over.
+    FolderTree::Node *pendingRelist_ = nullptr;
     HCURSOR beforeListing_ = nullptr;
     WindowSubclass<FolderTreeView> subclass_;
 };

@@ -228,6 +228,23 @@ void FormWindow::CreateSystemControl(Control &control, HWND window)
     targets_.emplace_back(window, systemControls_.back().get());
 }
 
+void LoadCommonControlClasses()
+{
+    // The tree view is the one class of the common controls that the
+    // launcher uses: its buttons and edits are the system's own. Only classes
+    // that every comctl32 from 5.81 on knows: without a manifest entry for
+    // version 6, XP and later give version 5.82, which is reported to refuse
+    // the whole call for a flag it does not know (ICC_STANDARD_CLASSES,
+    // ICC_LINK_CLASS are version 6's) before it registers anything.
+    constexpr DWORD kClasses = ICC_TREEVIEW_CLASSES;
+    static_assert(kClasses < ICC_STANDARD_CLASSES, "a class that comctl32 before version 6 does not know");
+    INITCOMMONCONTROLSEX common{};
+    common.dwSize = sizeof common;
+    common.dwICC = kClasses;
+    if (!InitCommonControlsEx(&common))
+        throw Error("Failed to load the common controls (the folder tree)");
+}
+
 void FormWindow::Show()
 {
     Guarded(platform_, [this] { form_.Show(); });
@@ -238,11 +255,8 @@ void FormWindow::Show()
     UpdateWindow(main_);
 
     // No message is handled before all windows are there. The common
-    // controls (the panels' buttons, edits and tree) are loaded only now.
-    INITCOMMONCONTROLSEX common{};
-    common.dwSize = sizeof common;
-    common.dwICC = ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&common);
+    // controls (the chooser's tree) are loaded only now.
+    Guarded(platform_, [] { LoadCommonControlClasses(); });
     for (const auto &control : form_.Controls())
         if (!ShownAtStart(control->Row()))
             CreateControlWindow(*control);

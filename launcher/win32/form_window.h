@@ -23,6 +23,10 @@
 
 namespace qz::win {
 
+// Registers the classes of the common controls that the launcher uses;
+// throws Error when the library refuses.
+void LoadCommonControlClasses();
+
 class FormWindow final : public ControlObserver {
 public:
     FormWindow(HINSTANCE instance, Platform &platform);

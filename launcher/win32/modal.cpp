@@ -4,14 +4,20 @@ namespace qz::win {
 
 namespace {
 
+struct Disabling {
+    HWND boxOwner;
+    std::vector<HWND> &disabled;
+};
+
 BOOL CALLBACK DisableWindow(HWND window, LPARAM context)
 {
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window))
+    auto &disabling = *reinterpret_cast<Disabling *>(context);
+    if (window == disabling.boxOwner || !IsWindowVisible(window) || !IsWindowEnabled(window))
         return TRUE;
     // Nothing may unwind through the enumeration: a window that cannot be
     // remembered is left enabled, and the rest too.
     try {
-        reinterpret_cast<std::vector<HWND> *>(context)->push_back(window);
+        disabling.disabled.push_back(window);
     } catch (...) {
         return FALSE;
     }
@@ -21,9 +27,10 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM context)
 
 }  // namespace
 
-ModalScope::ModalScope() : active_(GetActiveWindow()), focus_(GetFocus())
+ModalScope::ModalScope(HWND boxOwner) : active_(GetActiveWindow()), focus_(GetFocus())
 {
-    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled_));
+    Disabling disabling{boxOwner, disabled_};
+    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabling));
 }
 
 ModalScope::~ModalScope()

@@ -12,8 +12,12 @@ namespace qz::win {
 
 class ModalScope {
 public:
-    // Disables the enabled, visible top-level windows of this thread.
-    ModalScope();
+    // Disables the enabled, visible top-level windows of this thread, all but
+    // a message box's owner: the box disables that one itself and enables it
+    // again before it goes, so that Windows hands the activation back to it
+    // rather than to another program's window (which is what happens to an
+    // owner still disabled when its box is destroyed).
+    explicit ModalScope(HWND boxOwner = nullptr);
     // Enables them again, in reverse order, and restores activation and focus.
     ~ModalScope();
     ModalScope(const ModalScope &) = delete;

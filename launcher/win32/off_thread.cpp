@@ -26,10 +26,11 @@ DWORD WINAPI RunJob(LPVOID parameter)
     return 0;
 }
 
-// Handles this thread's messages, sent and posted, until the thread ends.
-// WM_QUIT is kept for the outer loop. Every window procedure is guarded, so
-// nothing unwinds out of here while the worker still uses the job.
-void HandleMessagesUntilEnded(HANDLE thread) noexcept
+// Handles this thread's messages, sent and posted, until the object (a
+// thread, an event) is signalled. WM_QUIT is kept for the outer loop. Every
+// window procedure is guarded, so nothing unwinds out of here while the
+// worker still uses the job.
+void HandleMessagesUntilSignalled(HANDLE object) noexcept
 {
     bool quit = false;
     WPARAM exitCode = 0;
@@ -45,12 +46,12 @@ void HandleMessagesUntilEnded(HANDLE thread) noexcept
             DispatchMessageW(&message);
         }
         // Wakes for a message that arrives after the queue was emptied, or
-        // when the thread ends.
-        const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        // when the object is signalled.
+        const DWORD woken = MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0)
             break;
         if (woken == WAIT_FAILED) {
-            WaitForSingleObject(thread, INFINITE);
+            WaitForSingleObject(object, INFINITE);
             break;
         }
     }
@@ -68,7 +69,7 @@ void RunOffUiThread(void (*work)(void *), void *context)
         DWORD id = 0;
         const UniqueKernelHandle thread(CreateThread(nullptr, 0, RunJob, &job, 0, &id));
         if (thread)
-            HandleMessagesUntilEnded(thread.get());
+            HandleMessagesUntilSignalled(thread.get());
         else
             RunJob(&job);
     }
@@ -76,26 +77,102 @@ void RunOffUiThread(void (*work)(void *), void *context)
         std::rethrow_exception(job.failure);
 }
 
+struct WorkerThread::Piece {
+    Job job;
+};
+
+bool WorkerThread::Start()
+{
+    if (thread_)
+        return true;
+    given_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    done_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!given_ || !done_)
+        return false;
+    DWORD id = 0;
+    thread_.reset(CreateThread(nullptr, 0, Loop, this, 0, &id));
+    return static_cast<bool>(thread_);
+}
+
+DWORD WINAPI WorkerThread::Loop(LPVOID parameter)
+{
+    auto &self = *static_cast<WorkerThread *>(parameter);
+    for (;;) {
+        WaitForSingleObject(self.given_.get(), INFINITE);
+        if (self.ending_)
+            return 0;
+        RunJob(&self.piece_->job);
+        SetEvent(self.done_.get());
+    }
+}
+
+void WorkerThread::Run(void (*work)(void *), void *context)
+{
+    if (piece_ != nullptr || !Start()) {
+        RunOffUiThread(work, context);
+        return;
+    }
+    Piece piece{{work, context, nullptr}};
+    piece_ = &piece;
+    {
+        const ModalScope modal;
+        SetEvent(given_.get());
+        HandleMessagesUntilSignalled(done_.get());
+    }
+    piece_ = nullptr;
+    if (piece.job.failure)
+        std::rethrow_exception(piece.job.failure);
+}
+
+void WorkerThread::RunAtEnd(void (*work)(void *), void *context) noexcept
+{
+    Piece piece{{work, context, nullptr}};
+    // Never started: nothing was left pending by a thread of its own.
+    if (piece_ != nullptr || !thread_) {
+        RunJob(&piece.job);
+        return;
+    }
+    piece_ = &piece;
+    SetEvent(given_.get());
+    WaitForSingleObject(done_.get(), INFINITE);
+    piece_ = nullptr;
+}
+
+WorkerThread::~WorkerThread()
+{
+    if (!thread_)
+        return;
+    ending_ = true;
+    SetEvent(given_.get());
+    WaitForSingleObject(thread_.get(), INFINITE);
+}
+
+OffThreadDatabase::~OffThreadDatabase()
+{
+    // The connection's end (disconnect, free) on the thread of its calls.
+    worker_.RunAtEnd([](void *database) { static_cast<Database *>(database)->Close(); }, &database_);
+}
+
 void OffThreadDatabase::Close()
 {
-    RunOffUiThread([this] { database_.Close(); });
+    worker_.Run([this] { database_.Close(); });
 }
 
 void OffThreadDatabase::Open(std::string_view connectionString)
 {
-    RunOffUiThread([this, connectionString] { database_.Open(connectionString); });
+    worker_.Run([this, connectionString] { database_.Open(connectionString); });
 }
 
 long long OffThreadDatabase::OpenQuery(std::string_view sql)
 {
     long long count = 0;
-    RunOffUiThread([this, sql, &count] { count = database_.OpenQuery(sql); });
+    worker_.Run([this, sql, &count] { count = database_.OpenQuery(sql); });
     return count;
 }
 
 void OffThreadDatabase::Execute(std::string_view sql)
 {
-    RunOffUiThread([this, sql] { database_.Execute(sql); });
+    worker_.Run([this, sql] { database_.Execute(sql); });
 }
 
 }  // namespace qz::win

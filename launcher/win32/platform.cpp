@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include "../errors.h"
+#include "../installers.h"
 #include "../program_folder.h"
 #include "../unique_handle.h"
 #include "handles.h"
@@ -22,7 +23,8 @@ public:
         CloseKey();
         // Reading is all the probe needs; full access is refused to an
         // operator without elevation, which would hide an installed engine.
-        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key_.put()) ==
+        constexpr REGSAM view = EngineKeyView(sizeof(void *)) == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0;
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, KEY_READ | view, key_.put()) ==
                ERROR_SUCCESS;
     }
 
@@ -91,8 +93,8 @@ int Platform::ShowMessageBox(std::string_view text, std::string_view title, unsi
 {
     const std::wstring wideText = Widen(text);
     const std::wstring wideTitle = Widen(title);
-    // Modal to the whole program.
-    const ModalScope modal;
+    // Modal to the whole program: the box disables its owner itself.
+    const ModalScope modal(application_);
     return MessageBoxW(application_, wideText.c_str(), wideTitle.c_str(), flags);
 }
 
@@ -124,9 +126,39 @@ std::unique_ptr<Registry> Platform::OpenRegistry()
     return MachineRegistry();
 }
 
+namespace {
+
+// Hands a start to the shell off the UI thread, in an apartment of that
+// thread's own, and returns when the shell has: on Vista and later a program
+// that the system takes for an installer (named setup.exe, say), or one
+// started "runas", waits for the operator at the consent prompt, and the
+// launcher's window paints and answers meanwhile. SEE_MASK_NOASYNC: the
+// thread ends when the call returns.
+void ExecuteOffUiThread(SHELLEXECUTEINFOW &start)
+{
+    start.cbSize = sizeof start;
+    start.fMask |= SEE_MASK_NOASYNC;
+    RunOffUiThread([&start] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        ShellExecuteExW(&start);
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+}
+
+}  // namespace
+
 void Platform::ShellOpen(std::string_view path)
 {
-    ShellExecuteW(main_, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::wstring file = Widen(path);
+    SHELLEXECUTEINFOW start{};
+    // As ShellExecute: a failure shows no box of the shell's own.
+    start.fMask = SEE_MASK_FLAG_NO_UI;
+    start.hwnd = main_;
+    start.lpVerb = L"open";
+    start.lpFile = file.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    ExecuteOffUiThread(start);
 }
 
 namespace {
@@ -147,28 +179,20 @@ bool RunsUnelevatedUnderUac()
 }
 
 // Through the system's elevation (its consent prompt), hidden, not waited
-// for. The call returns only once the operator has answered, so it runs off
-// the UI thread, in an apartment of that thread's own for the shell.
+// for. Declined or failed: nothing is reported, as a hidden start reports
+// nothing.
 void StartElevated(HWND owner, const std::wstring &line)
 {
     const std::size_t space = line.find(L' ');
     const std::wstring program = line.substr(0, space);
     const std::wstring parameters = space == std::wstring::npos ? std::wstring() : line.substr(space + 1);
-    RunOffUiThread([&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        SHELLEXECUTEINFOW start{};
-        start.cbSize = sizeof start;
-        start.fMask = SEE_MASK_NOASYNC;
-        start.hwnd = owner;
-        start.lpVerb = L"runas";
-        start.lpFile = program.c_str();
-        start.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-        start.nShow = SW_HIDE;
-        // Declined or failed: nothing is reported, as a hidden start reports nothing.
-        ShellExecuteExW(&start);
-        if (SUCCEEDED(com))
-            CoUninitialize();
-    });
+    SHELLEXECUTEINFOW start{};
+    start.hwnd = owner;
+    start.lpVerb = L"runas";
+    start.lpFile = program.c_str();
+    start.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    start.nShow = SW_HIDE;
+    ExecuteOffUiThread(start);
 }
 
 }  // namespace

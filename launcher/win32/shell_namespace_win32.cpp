@@ -190,6 +190,7 @@ std::vector<ShellFolder> WinShellNamespace::Subfolders(const ShellItem &item)
         UniqueIdList relative;
         std::wstring name;
         bool hasSubfolders;
+        bool inFileSystem;
     };
     std::vector<Child> children;
     for (;;) {
@@ -198,13 +199,14 @@ std::vector<ShellFolder> WinShellNamespace::Subfolders(const ShellItem &item)
         if (enumerator->Next(1, relative.put(), &fetched) != S_OK || fetched != 1 || !relative)
             break;
         const ITEMIDLIST *one = relative.get();
-        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_HIDDEN;
+        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_HIDDEN | SFGAO_FILESYSTEM;
         if (FAILED(folder->GetAttributesOf(1, &one, &attributes)))
             continue;
         if ((attributes & SFGAO_FOLDER) == 0 || (attributes & SFGAO_HIDDEN) != 0)
             continue;
         std::wstring name = NameOf(folder.get(), one, SHGDN_NORMAL | SHGDN_INFOLDER);
-        children.push_back({std::move(relative), std::move(name), (attributes & SFGAO_HASSUBFOLDER) != 0});
+        children.push_back({std::move(relative), std::move(name), (attributes & SFGAO_HASSUBFOLDER) != 0,
+                            (attributes & SFGAO_FILESYSTEM) != 0});
     }
 
     // The folder's own order: CompareIDs on column 0 (the name).
@@ -224,6 +226,7 @@ std::vector<ShellFolder> WinShellNamespace::Subfolders(const ShellItem &item)
         subfolder.item = std::make_shared<WinShellItem>(std::move(absolute));
         subfolder.name = ShownName(child.name);
         subfolder.hasSubfolders = child.hasSubfolders;
+        subfolder.inFileSystem = child.inFileSystem;
         subfolders.push_back(std::move(subfolder));
     }
     return subfolders;
@@ -298,13 +301,14 @@ ShellFolder WinShellNamespace::FromParsingName(std::string_view parsingName)
     if (FAILED(SHBindToParent(absolute.get(), IID_IShellFolder, parent.putVoid(), &child)) || !parent ||
         child == nullptr)
         return {};
-    SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+    SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM;
     if (FAILED(parent->GetAttributesOf(1, &child, &attributes)) || (attributes & SFGAO_FOLDER) == 0)
         return {};
 
     ShellFolder found;
     found.name = ShownName(NameOf(parent.get(), child, SHGDN_NORMAL | SHGDN_INFOLDER));
     found.hasSubfolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
+    found.inFileSystem = (attributes & SFGAO_FILESYSTEM) != 0;
     found.item = std::make_shared<WinShellItem>(std::move(absolute));
     return found;
 }

@@ -84,6 +84,13 @@ expect_eq "a drive enables OK" 1 "$(ok_enabled)"
 e2e_drive click --control SpeedBljqd >/dev/null
 expect_eq "the drive root is written" 'C:\\' "$(path_field)"
 
+say "a folder outside the file system under another name than the four"
+open_chooser
+e2e_drive tree-click --path "桌面|我的电脑|控制面板" >/dev/null
+expect_eq "clicking 控制面板 disables OK" 0 "$(ok_enabled)"
+e2e_drive tree-click --path "桌面|我的电脑|(C:)" >/dev/null
+expect_eq "clicking (C:) after it enables OK" 1 "$(ok_enabled)"
+
 say "reopening shows the tree as it was left"
 open_chooser
 e2e_drive tree

@@ -36,7 +36,7 @@ check_exe() {
     for dll in odbc32.dll shell32.dll comctl32.dll; do
         check "$exe names $dll for loading later" grep -qx "$dll" <<<"$strings"
     done
-    for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteW SHGetFileInfoW SHGetDesktopFolder \
+    for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteExW SHGetFileInfoW SHGetDesktopFolder \
         InitCommonControlsEx; do
         check "$exe imports $function later by its plain name" grep -qx "$function" <<<"$strings"
     done
@@ -111,5 +111,25 @@ PY
         [ "$(sed -E 's/.*, ([0-9]+) bad$/\1/' <<<"$bad")" = 2 ]
     rm -f "$broken"
 done
+
+# The i686 builds need a Pentium Pro or later (the toolchain's libraries use
+# CMOV), and nothing more: no instruction on the MMX or SSE registers in their
+# code, found through the link maps.
+build32=$here/../../build/win32
+for program in "launcher/qz.exe:launcher/qz.map" "checksum/vorta.dll:checksum/vorta.map"; do
+    result=$(python3 "$here/check_instructions.py" i686-w64-mingw32-objdump "$build32/${program%%:*}" \
+        "$build32/${program#*:}" 2>&1)
+    echo "  ${program%%:*}: $(tail -n1 <<<"$result")"
+    check "win32/${program%%:*} needs no MMX or SSE" \
+        grep -qE '^[1-9][0-9]* sections, .* 0 instructions beyond the floor$' <<<"$(tail -n1 <<<"$result")"
+done
+# The check itself: a program whose arithmetic is compiled for SSE2 fails it.
+sse=$(mktemp -d)
+printf 'double scale(double a, double b) { return a * b + 1.0; }\nint main() { return (int)scale(2.0, 3.0); }\n' \
+    >"$sse/sse.c"
+i686-w64-mingw32-gcc-win32 -O2 -msse2 -mfpmath=sse "$sse/sse.c" -o "$sse/sse.exe" "-Wl,-Map=$sse/sse.map" 2>/dev/null
+found=$(python3 "$here/check_instructions.py" i686-w64-mingw32-objdump "$sse/sse.exe" "$sse/sse.map" | tail -n1)
+check "a program compiled for SSE2 is found ($found)" grep -qvE ' 0 instructions beyond' <<<"$found"
+rm -rf "$sse"
 
 checks_finish

@@ -19,6 +19,7 @@ public:
         std::string displayName;
         std::vector<std::shared_ptr<Folder>> children;
         bool gone = false;
+        bool inFileSystem = true;  // the shell's attribute
     };
 
     FakeNamespace()
@@ -58,7 +59,7 @@ public:
         if (folder.gone)
             return result;
         for (const auto &child : folder.children)
-            result.push_back({child, child->name, !child->children.empty()});
+            result.push_back({child, child->name, !child->children.empty(), child->inFileSystem});
         return result;
     }
 

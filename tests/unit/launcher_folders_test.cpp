@@ -102,12 +102,31 @@ TEST_F(FolderChooser, EachRefusedNameDisablesOkAndAnyOtherEnablesItAgain)
         ClickOn(Child(*Child(Root(), "我的电脑"), "本地磁盘 (C:)"));
         EXPECT_TRUE(form.SpeedBljqd.Enabled()) << "after " << name;
     }
-    // A virtual folder under any other name can be confirmed, and its
-    // display name becomes the path.
-    ClickOn(Child(Root(), "控制面板"));
-    EXPECT_TRUE(form.SpeedBljqd.Enabled());
-    form.Click(form.SpeedBljqd);
-    EXPECT_EQ(form.EditPath.Text(), "控制面板");
+}
+
+TEST_F(FolderChooser, EveryFolderOutsideTheFileSystemDisablesOkWhateverItsName)
+{
+    // The virtual folders of later Windows, by their class identifier.
+    auto &shell = services.shell;
+    shell.Add(nullptr, "此电脑", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    shell.Add(nullptr, "网络", "::{F02C1A0D-BE21-4350-88B0-7367FC96EF3C}");
+    shell.Add(nullptr, "库", "::{031E4825-7B94-4DC3-B131-E946B44C8DD5}");
+    // A folder whose parsing name looks like a path, but that the shell
+    // says is no place in the file system.
+    shell.Add(nullptr, "收藏夹", "C:\\Favorites")->inFileSystem = false;
+    // Added after the desktop was listed: listed again.
+    form.Folders().Relist(Root());
+    for (const char *name : {"控制面板", "此电脑", "网络", "库", "收藏夹"}) {
+        ClickOn(Child(Root(), "我的文档"));
+        ClickOn(Child(Root(), name));
+        EXPECT_FALSE(form.SpeedBljqd.Enabled()) << name;
+    }
+    // The desktop root, drives and ordinary folders as before.
+    for (FolderTree::Node *place : {&Root(), Child(*Child(Root(), "我的电脑"), "数据 (D:)"), Child(Root(), "我的文档")}) {
+        ClickOn(Child(Root(), "库"));
+        ClickOn(place);
+        EXPECT_TRUE(form.SpeedBljqd.Enabled()) << place->folder.name;
+    }
 }
 
 TEST_F(FolderChooser, RefusedNamesCompareByteForByte)
@@ -127,11 +146,15 @@ TEST_F(FolderChooser, ArrowMovesKeepOkAsTheLastClickLeftIt)
 {
     ClickOn(Child(Root(), "我的文档"));
     EXPECT_TRUE(form.SpeedBljqd.Enabled());
-    // An arrow key moves the selection onto a refused name: no click.
-    form.Folders().Select(Child(Root(), "我的电脑"));
-    EXPECT_TRUE(form.SpeedBljqd.Enabled());
-    form.Click(form.SpeedBljqd);
-    EXPECT_EQ(form.EditPath.Text(), "我的电脑") << "OK then writes the display name";
+    // An arrow key moves the selection onto a refused name, or another
+    // virtual folder: no click.
+    for (const char *name : {"我的电脑", "控制面板"}) {
+        form.Folders().Select(Child(Root(), name));
+        EXPECT_TRUE(form.SpeedBljqd.Enabled()) << name;
+        form.Click(form.SpeedBljqd);
+        EXPECT_EQ(form.EditPath.Text(), name) << "OK then writes the display name";
+        form.Click(form.SpeedBlj);
+    }
 }
 
 TEST_F(FolderChooser, ReopeningShowsTheTreeAndOkAsTheyWereLeft)

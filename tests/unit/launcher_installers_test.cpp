@@ -47,6 +47,14 @@ protected:
     TForm_qz form;
 };
 
+TEST(EngineKey, IsReadInThe32BitViewAskedForByNameOnlyBy64BitLaunchers)
+{
+    // A 32-bit launcher reads the 32-bit view by default; asking for it by
+    // name would be refused on Windows 2000, hiding an installed engine.
+    EXPECT_EQ(EngineKeyView(4), RegistryView::Default);
+    EXPECT_EQ(EngineKeyView(8), RegistryView::Bits32);
+}
+
 TEST_F(Installers, AnInstalledEngineOpensThePanelAndStartsNothing)
 {
     for (std::uint32_t type : {kRegSz, kRegExpandSz}) {

@@ -13,7 +13,9 @@
 #include "form.h"
 #include "texts.h"
 #include "win32/folder_tree_view.h"
+#include "win32/form_window.h"
 #include "win32/handles.h"
+#include "win32/modal.h"
 #include "win32/off_thread.h"
 #include "win32/window_procedure.h"
 
@@ -22,6 +24,7 @@
 
 #include <atomic>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -187,6 +190,8 @@ public:
     }
 
     DWORD thread = 0;
+    std::set<DWORD> threads;  // every thread a call ran on
+    int calls = 0;
     bool sawEnabled = false;
     bool answered = true;
 
@@ -194,6 +199,8 @@ private:
     void Look()
     {
         thread = GetCurrentThreadId();
+        threads.insert(thread);
+        ++calls;
         sawEnabled = sawEnabled || IsWindowEnabled(window_);
         DWORD_PTR result = 0;
         answered = answered && SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
@@ -242,20 +249,118 @@ void CheckOffUiThread(HWND window, Probe &probe)
     Check(IsWindowEnabled(window) != FALSE, "the window is enabled again after a failed work");
 
     ThreadProbeDatabase inner(window);
-    qz::win::OffThreadDatabase database(inner);
-    database.Open("Provider=SQLOLEDB.1");
-    Check(inner.thread != ui && inner.thread != 0, "the connection opens off the UI thread");
-    Check(database.OpenQuery("select 1") == 7, "the record count comes back from the worker");
-    try {
-        database.Execute("drop database QUENTARO");
-        Check(false, "a statement's failure reaches the handler");
-    } catch (const qz::Error &error) {
-        Check(std::string(error.what()).find("currently in use") != std::string::npos,
-              "a statement's failure reaches the handler", error.what());
+    HANDLE connectionThread = nullptr;
+    {
+        qz::win::OffThreadDatabase database(inner);
+        database.Open("Provider=SQLOLEDB.1");
+        Check(inner.thread != ui && inner.thread != 0, "the connection opens off the UI thread");
+        connectionThread = OpenThread(SYNCHRONIZE, FALSE, inner.thread);
+        Check(connectionThread != nullptr && WaitForSingleObject(connectionThread, 0) == WAIT_TIMEOUT,
+              "the connection's thread lives on between calls");
+        Check(database.OpenQuery("select 1") == 7, "the record count comes back from the worker");
+        try {
+            database.Execute("drop database QUENTARO");
+            Check(false, "a statement's failure reaches the handler");
+        } catch (const qz::Error &error) {
+            Check(std::string(error.what()).find("currently in use") != std::string::npos,
+                  "a statement's failure reaches the handler", error.what());
+        }
+        database.Close();
+        database.Open("Provider=SQLOLEDB.1");
+        Check(!inner.sawEnabled, "the window is disabled during every database call");
+        Check(inner.answered, "the window answers during every database call");
     }
-    database.Close();
-    Check(!inner.sawEnabled, "the window is disabled during every database call");
-    Check(inner.answered, "the window answers during every database call");
+    // The end closes the connection on its thread too, and the thread ends.
+    Check(inner.calls == 6 && inner.threads.size() == 1 && inner.threads.count(ui) == 0,
+          "every call on the connection, its close at the end included, runs on one thread of its own",
+          std::to_string(inner.calls) + " calls on " + std::to_string(inner.threads.size()) + " threads");
+    Check(connectionThread != nullptr && WaitForSingleObject(connectionThread, 5000) == WAIT_OBJECT_0,
+          "the connection's thread ends with the connection");
+    if (connectionThread != nullptr)
+        CloseHandle(connectionThread);
+}
+
+// Another program's window, as Explorer's or an autorun window would be:
+// a top-level window of a thread of its own, shown, then its messages
+// handled until the thread is told to quit.
+DWORD WINAPI OtherProgram(LPVOID shown)
+{
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300,
+                                 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    *static_cast<HWND *>(shown) = other;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    DestroyWindow(other);
+    return 0;
+}
+
+struct BoxWatch {
+    HWND application;
+    HWND main;
+    bool allDisabled = false;  // while the box was up
+};
+
+// Presses OK of the box that the UI thread shows, once it is up, and notes
+// whether the launcher's windows were disabled meanwhile.
+DWORD WINAPI PressOk(LPVOID parameter)
+{
+    auto &watch = *static_cast<BoxWatch *>(parameter);
+    for (int i = 0; i < 500; ++i) {
+        HWND box = FindWindowW(L"#32770", L"box order");
+        if (box != nullptr) {
+            Sleep(100);
+            watch.allDisabled = !IsWindowEnabled(watch.application) && !IsWindowEnabled(watch.main);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    return 1;
+}
+
+// A box over the launcher's windows, as the launcher shows each: owned by the
+// application's window, every window disabled meanwhile. When it goes, the
+// launcher must be in front again, not the other program's window behind it.
+bool BoxLeavesLauncherInFront(HWND application, HWND main, bool ownerLeftToTheBox)
+{
+    SetForegroundWindow(main);
+    SetActiveWindow(main);
+    BoxWatch watch{application, main};
+    HANDLE presser = CreateThread(nullptr, 0, PressOk, &watch, 0, nullptr);
+    {
+        const qz::win::ModalScope modal(ownerLeftToTheBox ? application : nullptr);
+        MessageBoxW(application, L"text", L"box order", MB_OK);
+    }
+    WaitForSingleObject(presser, 10000);
+    CloseHandle(presser);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+    return watch.allDisabled && IsWindowEnabled(main) && IsWindowEnabled(application) &&
+           GetForegroundWindow() == main && GetActiveWindow() == main;
+}
+
+void CheckBoxOrder(HWND main)
+{
+    HWND other = nullptr;
+    DWORD otherThread = 0;
+    HANDLE thread = CreateThread(nullptr, 0, OtherProgram, &other, 0, &otherThread);
+    for (int i = 0; i < 250 && other == nullptr; ++i)
+        Sleep(20);
+    // The application's own window owns the main window, as in the launcher.
+    const qz::win::UniqueWindow application(CreateWindowExW(0, L"STATIC", L"application", WS_POPUP | WS_VISIBLE, 0, 0,
+                                                            0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    SetWindowLongPtrW(main, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(application.get()));
+    const bool before = BoxLeavesLauncherInFront(application.get(), main, false);
+    const bool after = BoxLeavesLauncherInFront(application.get(), main, true);
+    std::printf("box order: in front with the owner disabled by us %d, left to the box %d\n", before, after);
+    Check(after, "every window of the launcher disabled under a box, and after it the launcher in front again, "
+                 "its main window active, every window enabled");
+    SetWindowLongPtrW(main, GWLP_HWNDPARENT, 0);
+    PostThreadMessageW(otherThread, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
 }
 
 void Run()
@@ -324,6 +429,7 @@ void Run()
     Check(IsWindow(window.get()) != FALSE, "the window lives on");
 
     CheckOffUiThread(window.get(), probe);
+    CheckBoxOrder(window.get());
 }
 
 }  // namespace
@@ -332,8 +438,13 @@ int wmain()
 {
     SetConsoleOutputCP(CP_UTF8);
     const qz::win::ComApartment com;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
+    // The launcher's own registration of the tree view's class.
+    try {
+        qz::win::LoadCommonControlClasses();
+        Check(true, "the common controls accept the classes the launcher asks for");
+    } catch (const std::exception &error) {
+        Check(false, "the common controls accept the classes the launcher asks for", error.what());
+    }
     Run();
     return qz::wine::Finish();
 }
