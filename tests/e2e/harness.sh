@@ -436,7 +436,8 @@ expect_eq() {
 # expect_key KEY EXPECTED [WHAT]: the value of KEY in the last qzdrive output.
 expect_key() {
     local actual
-    actual=$(e2e_get "$1") || actual="(no key $1)"
+    # Without the key, what qzdrive said instead (it failed, or timed out).
+    actual=$(e2e_get "$1") || actual="(no key $1; qzdrive status ${E2E_STATUS:-?}: ${E2E_ERR:-no message})"
     if [ "$2" == "$actual" ]; then
         e2e_pass
     else
