@@ -22,6 +22,12 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# True when 32-bit Linux programs (Wine's 32-bit loader) run under qemu's
+# emulation: a binfmt_misc handler comes before the kernel's own loader.
+qz_32bit_emulated() {
+    grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386
+}
+
 # True when FILE is a 32-bit Windows program or library (PE machine i386).
 qz_pe_is_32bit() {
     local header
