@@ -28,12 +28,17 @@ qz_32bit_emulated() {
     grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386
 }
 
+# qz_pe_field FILE OFFSET SIZE FORMAT: a field of a Windows file's PE header,
+# OFFSET bytes after its signature, as od prints it (FORMAT: u4, x2, ...).
+qz_pe_field() {
+    local header
+    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$header" ] && od -An "-t$4" -j$((header + $2)) -N"$3" "$1" 2>/dev/null | tr -d ' '
+}
+
 # True when FILE is a 32-bit Windows program or library (PE machine i386).
 qz_pe_is_32bit() {
-    local header
-    [ -f "$1" ] || return 1
-    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
-    [ -n "$header" ] && [ "$(od -An -tx2 -j$((header + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 014c ]
+    [ -f "$1" ] && [ "$(qz_pe_field "$1" 4 2 x2)" = 014c ]
 }
 
 # qz_wine_command PROGRAM: sets QZ_WINE_COMMAND to the command that runs

@@ -7,17 +7,18 @@
 
 namespace qz::win {
 
-namespace {
-
-struct Job {
+// A piece of work, and what it threw.
+struct OffThreadJob {
     void (*work)(void *);
     void *context;
     std::exception_ptr failure;
 };
 
+namespace {
+
 DWORD WINAPI RunJob(LPVOID parameter)
 {
-    Job &job = *static_cast<Job *>(parameter);
+    OffThreadJob &job = *static_cast<OffThreadJob *>(parameter);
     try {
         job.work(job.context);
     } catch (...) {
@@ -63,7 +64,7 @@ void HandleMessagesUntilSignalled(HANDLE object) noexcept
 
 void RunOffUiThread(void (*work)(void *), void *context)
 {
-    Job job{work, context, nullptr};
+    OffThreadJob job{work, context, nullptr};
     {
         const ModalScope modal;
         DWORD id = 0;
@@ -76,10 +77,6 @@ void RunOffUiThread(void (*work)(void *), void *context)
     if (job.failure)
         std::rethrow_exception(job.failure);
 }
-
-struct WorkerThread::Piece {
-    Job job;
-};
 
 bool WorkerThread::Start()
 {
@@ -101,7 +98,7 @@ DWORD WINAPI WorkerThread::Loop(LPVOID parameter)
         WaitForSingleObject(self.given_.get(), INFINITE);
         if (self.ending_)
             return 0;
-        RunJob(&self.piece_->job);
+        RunJob(self.piece_);
         SetEvent(self.done_.get());
     }
 }
@@ -112,7 +109,7 @@ void WorkerThread::Run(void (*work)(void *), void *context)
         RunOffUiThread(work, context);
         return;
     }
-    Piece piece{{work, context, nullptr}};
+    OffThreadJob piece{work, context, nullptr};
     piece_ = &piece;
     {
         const ModalScope modal;
@@ -120,16 +117,16 @@ void WorkerThread::Run(void (*work)(void *), void *context)
         HandleMessagesUntilSignalled(done_.get());
     }
     piece_ = nullptr;
-    if (piece.job.failure)
-        std::rethrow_exception(piece.job.failure);
+    if (piece.failure)
+        std::rethrow_exception(piece.failure);
 }
 
 void WorkerThread::RunAtEnd(void (*work)(void *), void *context) noexcept
 {
-    Piece piece{{work, context, nullptr}};
+    OffThreadJob piece{work, context, nullptr};
     // Never started: nothing was left pending by a thread of its own.
     if (piece_ != nullptr || !thread_) {
-        RunJob(&piece.job);
+        RunJob(&piece);
         return;
     }
     piece_ = &piece;

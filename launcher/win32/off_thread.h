@@ -12,6 +12,8 @@
 
 namespace qz::win {
 
+struct OffThreadJob;
+
 // Runs work(context) on a worker thread and returns when it has ended; what
 // it throws is thrown here. A WM_QUIT that arrives meanwhile is posted again
 // afterwards. Where no thread can be started, the work runs here.
@@ -51,14 +53,13 @@ public:
     void RunAtEnd(void (*work)(void *), void *context) noexcept;
 
 private:
-    struct Piece;
     static DWORD WINAPI Loop(LPVOID self);
     bool Start();
 
     UniqueKernelHandle given_;  // auto-reset: a piece (or the end) is there
     UniqueKernelHandle done_;   // auto-reset: the piece is done
     UniqueKernelHandle thread_;
-    Piece *piece_ = nullptr;
+    OffThreadJob *piece_ = nullptr;
     bool ending_ = false;
 };
 

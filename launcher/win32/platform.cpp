@@ -24,8 +24,7 @@ public:
         // Reading is all the probe needs; full access is refused to an
         // operator without elevation, which would hide an installed engine.
         constexpr REGSAM view = EngineKeyView(sizeof(void *)) == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0;
-        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, KEY_READ | view, key_.put()) ==
-               ERROR_SUCCESS;
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, KEY_READ | view, key_.put()) == ERROR_SUCCESS;
     }
 
     std::optional<std::uint32_t> ValueSize(std::string_view name) override

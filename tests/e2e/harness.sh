@@ -309,7 +309,7 @@ e2e_memory_shift() {
         sub(/-.*/, "", $1); print $1; exit }' "/proc/$pid/maps")
     [ -n "$start" ] || { echo 0; return; }
     # ImageBase: 28 bytes into the optional header of a PE32 file.
-    base=$(od -An -tu4 -j$(($(od -An -tu4 -j60 -N4 "$file") + 52)) -N4 "$file" | tr -d ' ')
+    base=$(qz_pe_field "$file" 52 4 u4)
     printf '%x' $((16#$start - base))
 }
 

@@ -19,24 +19,20 @@ export E2E_START_MS=${E2E_START_MS:-240000}
 export E2E_DRIVE_LIMIT=${E2E_DRIVE_LIMIT:-300}
 [ -f "$QZ_EXE" ] || { echo "i686: no $QZ_EXE: run scripts/build first"; echo "0 passed, 1 failed"; exit 1; }
 
-passed=0 failed=0 status=0
-# scenario PARTS: runs tests/e2e/SCENARIO with those parts, adds its count.
+counts=$(mktemp)
+trap 'rm -f "$counts"' EXIT
+status=0
+# scenario NAME [PARTS]: runs tests/e2e/NAME with those parts and keeps its
+# closing count; one without it counts as a failure.
 scenario() {
-    local name=$1 parts=${2:-} line log
+    local name=$1 parts=${2:-} log
     log=$(mktemp)
     say "$name${parts:+ (parts: $parts)} with the i686 launcher"
-    E2E_PARTS=$parts "tests/e2e/$name" 2>&1 | tee "$log"
+    E2E_PARTS=$parts "tests/e2e/$name" 2>&1 | tr -d '\r' | tee "$log"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-    line=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n1)
+    grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n1 | grep . >>"$counts" ||
+        { echo "$name ended without its count"; echo "0 passed, 1 failed" >>"$counts"; }
     rm -f "$log"
-    if [ -z "$line" ]; then
-        echo "$name ended without its count"
-        failed=$((failed + 1))
-        return
-    fi
-    passed=$((passed + ${line%% *}))
-    line=${line#*, }
-    failed=$((failed + ${line%% *}))
 }
 
 if qz_32bit_emulated; then
@@ -51,5 +47,5 @@ else
     done
 fi
 
-echo "$passed passed, $failed failed"
-[ "$status" -eq 0 ] && [ "$failed" -eq 0 ]
+awk '{ passed += $1; failed += $3 } END { printf "%d passed, %d failed\n", passed, failed; exit failed > 0 }' "$counts" &&
+    [ "$status" -eq 0 ]
