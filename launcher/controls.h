@@ -18,6 +18,19 @@ public:
     virtual void ControlChanged(Control &control, Property property) = 0;
 };
 
+// What a control's window raises when the operator clicks it or types into
+// it; the form runs the handler that the control's row names.
+class ControlEvents {
+public:
+    virtual void Click(Control &sender) = 0;
+    // A character typed into the control; the handler may change it or
+    // discard it (0).
+    virtual void KeyPress(Control &sender, char32_t &key) = 0;
+
+protected:
+    ~ControlEvents() = default;
+};
+
 class Control {
 public:
     explicit Control(const ControlSpec &row) : row_(row), text_(row.text), visible_(row.visible), enabled_(row.enabled)

@@ -1,8 +1,5 @@
 #include "errors.h"
 
-#include "services.h"
-#include "texts.h"
-
 namespace qz {
 
 std::string ApplicationErrorText(std::string_view message)
@@ -13,12 +10,7 @@ std::string ApplicationErrorText(std::string_view message)
     return text;
 }
 
-void ReportApplicationError(Services &services, std::string_view message)
-{
-    services.ShowMessageBox(ApplicationErrorText(message), kApplicationTitle, kBoxError);
-}
-
-void ReportFailure(Services &services, std::string_view message) noexcept
+void ReportFailure(ErrorReporter &errors, std::string_view message) noexcept
 {
     // The launcher has one UI thread: a plain flag marks the box being up.
     static bool reporting = false;
@@ -26,7 +18,7 @@ void ReportFailure(Services &services, std::string_view message) noexcept
         return;
     reporting = true;
     try {
-        ReportApplicationError(services, message);
+        errors.ReportError(message);
     } catch (...) {
     }
     reporting = false;

@@ -7,8 +7,6 @@
 
 namespace qz {
 
-class Services;
-
 // The one error type of the launcher: what a handler does not handle itself
 // ends the handler and reaches the application error box with this text.
 class Error : public std::runtime_error {
@@ -21,15 +19,20 @@ public:
 // or in a Chinese character gets one, one ending in "'" or "!" does not).
 std::string ApplicationErrorText(std::string_view message);
 
-// Shows the application error box: the text above, the application title,
-// an OK button and the stop icon.
-void ReportApplicationError(Services &services, std::string_view message);
+// Where a failure that reached a guard is shown.
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    // Shows the application error box for the message: the text above, the
+    // application title, an OK button and the stop icon.
+    virtual void ReportError(std::string_view message) = 0;
+};
 
 // The application error box for a failure that reached a guard. Never
 // throws: when not even the box can be shown, nothing more can be done. A
 // failure that arises while its box is up (a paint under it that fails
 // again) is not shown a second time.
-void ReportFailure(Services &services, std::string_view message) noexcept;
+void ReportFailure(ErrorReporter &errors, std::string_view message) noexcept;
 
 // The text for a failure that carries none (not a std::exception).
 inline constexpr std::string_view kUnknownFailure = "Unknown error";
@@ -38,15 +41,15 @@ inline constexpr std::string_view kUnknownFailure = "Unknown error";
 // notifications, painting): runs work; whatever it throws is shown in the
 // application error box, and the caller goes on. False when work failed.
 template <typename Work>
-bool Guarded(Services &services, Work &&work) noexcept
+bool Guarded(ErrorReporter &errors, Work &&work) noexcept
 {
     try {
         work();
         return true;
     } catch (const std::exception &error) {
-        ReportFailure(services, error.what());
+        ReportFailure(errors, error.what());
     } catch (...) {
-        ReportFailure(services, kUnknownFailure);
+        ReportFailure(errors, kUnknownFailure);
     }
     return false;
 }

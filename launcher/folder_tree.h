@@ -49,7 +49,6 @@ public:
     // Builds the tree: the desktop as the one root, listed one level and
     // selected. Does nothing when already built.
     void Build();
-    bool Built() const { return root_ != nullptr; }
     Node *Root() const { return root_.get(); }
 
     Node *Selected() const { return selected_; }

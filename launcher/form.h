@@ -13,7 +13,7 @@
 
 namespace qz {
 
-class TForm_qz {
+class TForm_qz final : public ControlEvents {
 public:
     explicit TForm_qz(Services &services);
     TForm_qz(const TForm_qz &) = delete;
@@ -26,8 +26,8 @@ public:
 
     // The events as the platform raises them: each runs the handler that
     // the sender's row names, if it names one.
-    void Click(Control &sender);
-    void KeyPress(Control &sender, char32_t &key);
+    void Click(Control &sender) override;
+    void KeyPress(Control &sender, char32_t &key) override;
     // The form's show event, before the window is first painted.
     void Show();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services.h"
+#include "registry.h"
 
 #include <cstddef>
 #include <string>

@@ -52,7 +52,6 @@ struct Rect {
     int left, top, width, height;
     int Right() const { return left + width; }
     int Bottom() const { return top + height; }
-    bool Contains(int x, int y) const { return x >= left && x < Right() && y >= top && y < Bottom(); }
 };
 
 using Handler = void (TForm_qz::*)(Control &sender);
@@ -79,7 +78,6 @@ struct ControlSpec {
 
 // The main window itself.
 inline constexpr std::string_view kFormName = "Form_qz";
-inline constexpr std::string_view kFormClass = "TForm_qz";
 inline constexpr int kClientWidth = 795;
 inline constexpr int kClientHeight = 576;
 inline constexpr FontSpec kFormFont = {"宋体", 12, false, kWindowTextColour};

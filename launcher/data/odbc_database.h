@@ -2,8 +2,8 @@
 // the query on it (ADOQPb), behind the form's Database seam.
 #pragma once
 
+#include "connection.h"
 #include "database.h"
-#include "services.h"
 
 namespace qz::data {
 
@@ -15,8 +15,6 @@ public:
     void Open(std::string_view connectionString) override;
     long long OpenQuery(std::string_view sql) override;
     void Execute(std::string_view sql) override;
-
-    Connection &GetConnection() { return connection_; }
 
 private:
     Connection connection_;

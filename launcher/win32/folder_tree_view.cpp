@@ -29,8 +29,9 @@ FolderTree::Node *NodeOf(LPARAM item)
 
 }  // namespace
 
-FolderTreeView::FolderTreeView(FolderTree &tree, Services &failures, ControlEvents events)
-    : tree_(tree), failures_(failures), events_(events)
+FolderTreeView::FolderTreeView(FolderTree &tree, ErrorReporter &errors, ControlEvents &events, Control &control,
+                               HWND menuOwner)
+    : ControlBehaviour(errors), tree_(tree), events_(events), control_(control), menuOwner_(menuOwner)
 {
     tree_.SetObserver(this);
 }
@@ -40,10 +41,9 @@ FolderTreeView::~FolderTreeView()
     tree_.SetObserver(nullptr);
 }
 
-void FolderTreeView::Attach(HWND window, HWND menuOwner)
+void FolderTreeView::Attach(HWND window)
 {
     window_ = window;
-    menuOwner_ = menuOwner;
     SendMessageW(window, TVM_SETINDENT, 19, 0);
     TreeView_SetImageList(window, SmallSystemImageList(), TVSIL_NORMAL);
     subclass_.Install(window, *this);
@@ -207,7 +207,7 @@ void FolderTreeView::ShowContextMenu()
 LRESULT FolderTreeView::HandleSubclassMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kClicked) {
-        events_.Click();
+        events_.Click(control_);
         return 0;
     }
     if (message == kRelist) {
@@ -217,7 +217,7 @@ LRESULT FolderTreeView::HandleSubclassMessage(HWND window, UINT message, WPARAM 
     }
     if (message == WM_CHAR) {
         char32_t key = static_cast<char32_t>(wParam);
-        events_.KeyPress(key);
+        events_.KeyPress(control_, key);
         if (key == 0)
             return 0;
         wParam = static_cast<WPARAM>(key);

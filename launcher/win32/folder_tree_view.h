@@ -5,8 +5,7 @@
 #pragma once
 
 #include "../folder_tree.h"
-#include "../services.h"
-#include "control_windows.h"
+#include "control_window.h"
 #include "window_procedure.h"
 
 #include <windows.h>
@@ -16,16 +15,17 @@
 
 namespace qz::win {
 
-class FolderTreeView final : public NotificationTarget, public FolderTree::Observer {
+class FolderTreeView final : public ControlBehaviour, public FolderTree::Observer {
 public:
     // The tree's control: its click comes after the selection moved to the
     // clicked item; its key press may change or discard (0) a character.
-    FolderTreeView(FolderTree &tree, Services &failures, ControlEvents events);
+    // menuOwner is the window that owns the shell's context menu (it passes
+    // the menu's messages on).
+    FolderTreeView(FolderTree &tree, ErrorReporter &errors, ControlEvents &events, Control &control, HWND menuOwner);
     ~FolderTreeView() override;
 
-    // Takes over the tree view window; menu is the window that owns the
-    // shell's context menu (it passes the menu's messages on).
-    void Attach(HWND window, HWND menuOwner);
+    // Takes over the tree view window.
+    void Attach(HWND window) override;
 
     LRESULT OnNotify(NMHDR &header) override;
 
@@ -37,17 +37,16 @@ public:
 
     // The subclass of the tree view window.
     LRESULT HandleSubclassMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    Services &Failures() { return failures_; }
 
 private:
     HTREEITEM Insert(FolderTree::Node &node, HTREEITEM parent);
     void ShowContextMenu();
 
     FolderTree &tree_;
-    Services &failures_;
-    ControlEvents events_;
+    ControlEvents &events_;
+    Control &control_;
+    HWND menuOwner_;
     HWND window_ = nullptr;
-    HWND menuOwner_ = nullptr;
     std::map<const FolderTree::Node *, HTREEITEM> items_;
     // The folder to list again once the context menu's notification is over.
     FolderTree::Node *pendingRelist_ = nullptr;

@@ -1,66 +1,17 @@
 #include "form_window.h"
 
 #include "../errors.h"
-#include "../texts.h"
+#include "control_kinds.h"
+#include "shell_namespace_win32.h"
+#include "tab_navigation.h"
 #include "wide.h"
 #include "window_procedure.h"
 
-#include <commctrl.h>
-
 namespace qz::win {
 
-namespace {
-
-constexpr wchar_t kApplicationClass[] = L"QzApplication";
-
-}  // namespace
-
-// The application's own window: zero size, it carries the task-bar entry
-// and owns the main window and every message box.
-class FormWindow::ApplicationWindow {
-public:
-    explicit ApplicationWindow(FormWindow &form) : form_(form) {}
-    Services &Failures() { return form_.Failures(); }
-
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        HWND main = form_.MainWindow();
-        switch (message) {
-        case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_CLOSE) {
-                PostClose(window, main);
-                return 0;
-            }
-            break;
-        case WM_CLOSE: PostClose(window, main); return 0;
-        case WM_ACTIVATE:
-            // Clicking the task-bar entry activates the main window, unless a
-            // message box has it disabled.
-            if (LOWORD(wParam) != WA_INACTIVE && main != nullptr && IsWindowEnabled(main) && IsWindowVisible(main)) {
-                SetActiveWindow(main);
-                return 0;
-            }
-            break;
-        default: break;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-private:
-    // The task-bar entry's close is the main window's, except while a box is
-    // up or a step runs: the launcher is disabled then, and ends afterwards
-    // only if asked again.
-    static void PostClose(HWND window, HWND main)
-    {
-        if (IsWindowEnabled(window))
-            PostMessageW(main, WM_CLOSE, 0, 0);
-    }
-
-    FormWindow &form_;
-};
-
 FormWindow::FormWindow(HINSTANCE instance, Platform &platform)
-    : instance_(instance), platform_(platform), form_(platform), background_(instance)
+    : instance_(instance), platform_(platform), form_(platform), background_(instance), icons_(instance),
+      application_(platform), context_{form_, platform, background_, platform.Pointers(), form_.Folders()}
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(this);
@@ -70,70 +21,43 @@ FormWindow::~FormWindow()
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(nullptr);
-    names_.clear();
-    if (IsWindow(main_))
-        DestroyWindow(main_);
-    if (IsWindow(application_))
-        DestroyWindow(application_);
+    // Its children go with it, in WM_DESTROY, while this object is whole.
+    main_.reset();
 }
 
-void FormWindow::RegisterClasses()
+void FormWindow::RegisterMainClass()
 {
-    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 32, 32, 0)));
-    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 16, 16, 0)));
-
-    WNDCLASSEXW application{};
-    application.cbSize = sizeof application;
-    application.lpfnWndProc = WindowProcedure<ApplicationWindow>;
-    application.hInstance = instance_;
-    application.hIcon = bigIcon_.get();
-    application.hIconSm = smallIcon_.get();
-    application.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    application.lpszClassName = kApplicationClass;
-    RegisterClassExW(&application);
-
     WNDCLASSEXW main{};
     main.cbSize = sizeof main;
     main.style = CS_DBLCLKS;
     main.lpfnWndProc = WindowProcedure<FormWindow>;
     main.hInstance = instance_;
-    main.hIcon = bigIcon_.get();
-    main.hIconSm = smallIcon_.get();
+    main.hIcon = icons_.big.get();
+    main.hIconSm = icons_.small.get();
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     main.lpszClassName = kMainWindowClass;
     RegisterClassExW(&main);
-
-    RegisterOwnControlClasses(instance_);
 }
 
 void FormWindow::Create()
 {
-    RegisterClasses();
-    const std::wstring title = Widen(kApplicationTitle);
-
-    applicationWindow_ = std::make_unique<ApplicationWindow>(*this);
-    application_ = CreateWindowExW(0, kApplicationClass, title.c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                                   nullptr, instance_, applicationWindow_.get());
-    if (application_ == nullptr)
-        throw Error("cannot create the application window");
-    // Restore, minimise and close only.
-    HMENU menu = GetSystemMenu(application_, FALSE);
-    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+    application_.Create(instance_, icons_);
+    RegisterMainClass();
+    RegisterOwnControlClasses(instance_);
 
     const ControlSpec &row = FormSpec();
-    main_ = CreateWindowExW(0, kMainWindowClass, Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN, row.rect.left,
-                            row.rect.top, kClientWidth, kClientHeight, application_, nullptr, instance_, this);
-    if (main_ == nullptr)
+    main_.reset(CreateWindowExW(0, kMainWindowClass, Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN, row.rect.left,
+                                row.rect.top, kClientWidth, kClientHeight, application_.Window(), nullptr, instance_,
+                                this));
+    if (!main_)
         throw Error("cannot create the main window");
-    SendMessageW(main_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
-    names_.emplace_back(main_, Widen(row.name));
-    background_.SetOrigin(main_);
-    platform_.Attach(application_, main_);
+    SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(row.font)), FALSE);
+    mainName_.emplace(main_.get(), Widen(row.name));
+    context_.main = main_.get();
+    application_.SetMainWindow(main_.get());
+    background_.SetOrigin(main_.get());
+    platform_.Attach(application_.Window(), main_.get());
 
     for (const auto &control : form_.Controls())
         if (ShownAtStart(control->Row()))
@@ -148,111 +72,67 @@ bool FormWindow::ShownAtStart(const ControlSpec &row) const
     return true;
 }
 
-HWND FormWindow::ParentWindowOf(const ControlSpec &row) const
+HWND FormWindow::WindowNamed(std::string_view name) const
 {
-    if (row.parent.empty())
-        return main_;
-    return windows_.at(row.parent);
+    if (name.empty())
+        return main_.get();
+    for (const ControlWindow &record : windows_)
+        if (record.control.Name() == name)
+            return record.window.get();
+    throw Error("no window made for " + std::string(name));
+}
+
+ControlWindow *FormWindow::RecordOf(HWND window)
+{
+    for (ControlWindow &record : windows_)
+        if (record.window.get() == window)
+            return &record;
+    return nullptr;
+}
+
+ControlWindow *FormWindow::RecordOf(const Control &control)
+{
+    for (ControlWindow &record : windows_)
+        if (&record.control == &control)
+            return &record;
+    return nullptr;
 }
 
 void FormWindow::CreateControlWindow(Control &control)
 {
     const ControlSpec &row = control.Row();
-    if (row.kind == ControlKind::Connection || row.kind == ControlKind::Query)
+    const WindowKind *kind = WindowKindOf(row.kind);
+    if (kind == nullptr)
         return;  // not visible: no window
 
-    DWORD style =
-        WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) | (control.Enabled() ? 0u : WS_DISABLED);
-    DWORD exStyle = 0;
-    const wchar_t *windowClass = OwnClassOf(row.kind);
-    switch (row.kind) {
-    case ControlKind::PushButton:
-        windowClass = L"BUTTON";
-        style |= BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP;
-        break;
-    case ControlKind::Edit:
-        windowClass = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL | ((row.flags & kReadOnly) ? ES_READONLY : 0u) |
-                 ((row.flags & kPassword) ? ES_PASSWORD : 0u);
-        exStyle |= WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::FolderTree:
-        windowClass = WC_TREEVIEWW;
-        style |= WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS;
-        exStyle |= WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::Panel:
-    case ControlKind::GroupBox:
-        style |= WS_CLIPCHILDREN;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-    default: break;
-    }
-
-    std::unique_ptr<OwnControl> own =
-        MakeOwnControl(control, {background_, platform_.Pointers(), platform_, main_}, EventsOf(control));
-    HWND window =
-        CreateWindowExW(exStyle, windowClass, Widen(control.Text()).c_str(), style, row.rect.left, row.rect.top,
-                        row.rect.width, row.rect.height, ParentWindowOf(row), nullptr, instance_, own.get());
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) |
+                        (control.Enabled() ? 0u : WS_DISABLED) | kind->style | FlagStyles(row.flags);
+    ControlWindow &record = windows_.emplace_back(ControlWindow{control, kind->make(control, context_), {}, {}});
+    record.window.reset(CreateWindowExW(kind->exStyle, kind->windowClass, Widen(control.Text()).c_str(), style,
+                                        row.rect.left, row.rect.top, row.rect.width, row.rect.height,
+                                        WindowNamed(row.parent), nullptr, instance_,
+                                        kind->ownClass ? record.behaviour.get() : nullptr));
+    HWND window = record.window.get();
     if (window == nullptr)
         throw Error("cannot create the window of " + std::string(row.name));
-    if (own)
-        ownControls_.push_back(std::move(own));
-    windows_[row.name] = window;
 
     // Later rows lie above earlier ones.
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    names_.emplace_back(window, Widen(row.name));
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
-    CreateSystemControl(control, window);
+    record.name.emplace(window, Widen(row.name));
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(row.font)), FALSE);
+    record.behaviour->Attach(window);
     if (row.flags & kAutoWidth)
-        FitWidthToText(control);
-}
-
-void FormWindow::CreateSystemControl(Control &control, HWND window)
-{
-    switch (control.Row().kind) {
-    case ControlKind::Edit:
-        if (control.Row().flags & kPassword)
-            SendMessageW(window, EM_SETPASSWORDCHAR, L'*', 0);
-        systemControls_.push_back(std::make_unique<EditField>(control, window));
-        break;
-    case ControlKind::PushButton: systemControls_.push_back(std::make_unique<PushButton>(EventsOf(control))); break;
-    case ControlKind::FolderTree:
-        treeView_ = std::make_unique<FolderTreeView>(form_.Folders(), platform_, EventsOf(control));
-        treeView_->Attach(window, main_);
-        targets_.emplace_back(window, treeView_.get());
-        return;
-    default: return;
-    }
-    targets_.emplace_back(window, systemControls_.back().get());
-}
-
-void LoadCommonControlClasses()
-{
-    // The tree view is the one class of the common controls that the
-    // launcher uses: its buttons and edits are the system's own. Only classes
-    // that every comctl32 from 5.81 on knows: without a manifest entry for
-    // version 6, XP and later give version 5.82, which is reported to refuse
-    // the whole call for a flag it does not know (ICC_STANDARD_CLASSES,
-    // ICC_LINK_CLASS are version 6's) before it registers anything.
-    constexpr DWORD kClasses = ICC_TREEVIEW_CLASSES;
-    static_assert(kClasses < ICC_STANDARD_CLASSES, "a class that comctl32 before version 6 does not know");
-    INITCOMMONCONTROLSEX common{};
-    common.dwSize = sizeof common;
-    common.dwICC = kClasses;
-    if (!InitCommonControlsEx(&common))
-        throw Error("Failed to load the common controls (the folder tree)");
+        FitWidthToText(record);
 }
 
 void FormWindow::Show()
 {
     Guarded(platform_, [this] { form_.Show(); });
     const Point at = CentredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SetWindowPos(main_, nullptr, at.x, at.y, kClientWidth, kClientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(application_, SW_SHOWNORMAL);
-    ShowWindow(main_, SW_SHOWNORMAL);
-    UpdateWindow(main_);
+    SetWindowPos(main_.get(), nullptr, at.x, at.y, kClientWidth, kClientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(application_.Window(), SW_SHOWNORMAL);
+    ShowWindow(main_.get(), SW_SHOWNORMAL);
+    UpdateWindow(main_.get());
 
     // No message is handled before all windows are there. The common
     // controls (the chooser's tree) are loaded only now.
@@ -262,25 +142,28 @@ void FormWindow::Show()
             CreateControlWindow(*control);
     // Creation put each new window on top of its siblings: back to the
     // layout's order, later rows above earlier ones.
-    for (const ControlSpec &row : Layout()) {
-        const auto found = windows_.find(row.name);
-        if (found != windows_.end())
-            SetWindowPos(found->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    for (const auto &control : form_.Controls())
+        if (const ControlWindow *record = RecordOf(*control))
+            SetWindowPos(record->window.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool FormWindow::HandleTab(const MSG &message) const
+{
+    return MoveFocusForTab(message, main_.get(), windows_);
 }
 
 void FormWindow::ControlChanged(Control &control, Property property)
 {
-    const auto found = windows_.find(control.Name());
-    if (found == windows_.end())
+    ControlWindow *record = RecordOf(control);
+    if (record == nullptr || !record->window)
         return;
-    HWND window = found->second;
+    HWND window = record->window.get();
     switch (property) {
     case Property::Visible: ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE); break;
     case Property::Text:
         SetWindowTextW(window, Widen(control.Text()).c_str());
         if (control.Row().flags & kAutoWidth)
-            FitWidthToText(control);
+            FitWidthToText(*record);
         InvalidateRect(window, nullptr, TRUE);
         break;
     case Property::Enabled:
@@ -291,14 +174,14 @@ void FormWindow::ControlChanged(Control &control, Property property)
     }
 }
 
-void FormWindow::FitWidthToText(Control &control)
+void FormWindow::FitWidthToText(ControlWindow &record)
 {
-    HWND window = windows_.at(control.Name());
+    HWND window = record.window.get();
     SIZE size{};
     {
         const WindowDc dc(window);
-        const ScopedSelect font(dc.get(), FontFor(control.Row()));
-        const std::wstring text = Widen(control.Text());
+        const ScopedSelect font(dc.get(), fonts_.For(record.control.Row().font));
+        const std::wstring text = Widen(record.control.Text());
         GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     }
     RECT rect{};
@@ -306,25 +189,11 @@ void FormWindow::FitWidthToText(Control &control)
     SetWindowPos(window, nullptr, 0, 0, size.cx, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HFONT FormWindow::FontFor(const ControlSpec &row)
+void FormWindow::DestroyControlWindows()
 {
-    const FontSpec &font = row.font.face.empty() ? kFormFont : row.font;
-    const auto key = std::make_tuple(font.face, font.height, font.bold);
-    auto &handle = fonts_[key];
-    if (!handle) {
-        handle.reset(CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                 kGb2312Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, Widen(font.face).c_str()));
-    }
-    return handle.get();
-}
-
-NotificationTarget *FormWindow::TargetOf(HWND window) const
-{
-    for (const auto &[handle, target] : targets_)
-        if (handle == window)
-            return target;
-    return nullptr;
+    for (auto record = windows_.rbegin(); record != windows_.rend(); ++record)
+        record->Destroy();
+    mainName_.reset();
 }
 
 LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -332,15 +201,15 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
     // A notification goes back to the control that sent it.
     case WM_COMMAND:
-        if (NotificationTarget *target = TargetOf(reinterpret_cast<HWND>(lParam))) {
-            target->OnCommand(HIWORD(wParam));
+        if (ControlWindow *sender = RecordOf(reinterpret_cast<HWND>(lParam))) {
+            sender->behaviour->OnCommand(HIWORD(wParam));
             return 0;
         }
         break;
     case WM_NOTIFY: {
         auto &header = *reinterpret_cast<NMHDR *>(lParam);
-        if (NotificationTarget *target = TargetOf(header.hwndFrom))
-            return target->OnNotify(header);
+        if (ControlWindow *sender = RecordOf(header.hwndFrom))
+            return sender->behaviour->OnNotify(header);
         break;
     }
     case WM_INITMENUPOPUP:
@@ -365,11 +234,10 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         // A close posted before a step began waits for none: the step's
         // windows are disabled and the handler is still running.
         if (IsWindowEnabled(window))
-            DestroyWindow(window);
+            main_.reset();
         return 0;
     case WM_DESTROY:
-        // The names go while the windows that carry them are still there.
-        names_.clear();
+        DestroyControlWindows();
         PostQuitMessage(0);
         return 0;
     default: break;

@@ -59,6 +59,13 @@ using UniqueKey = UniqueHandle<HKEY, CloseKey>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueAtom = UniqueHandle<ATOM, DeleteGlobalAtom>;
 
+// A file handle from CreateFile, which fails with INVALID_HANDLE_VALUE: an
+// owner of nothing then.
+inline UniqueKernelHandle AdoptFile(HANDLE file)
+{
+    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
 // The DC of GetDC, released with the scope.
 class WindowDc {
 public:
@@ -187,18 +194,30 @@ private:
 // released at the end if they were initialised here.
 class ComApartment {
 public:
-    // OLE, not only COM: the shell's context menu cuts, copies and pastes
-    // through the OLE clipboard. It initialises the apartment too.
-    ComApartment() : result_(OleInitialize(nullptr)) {}
+    // Ole: the UI thread's, OLE and not only COM (the shell's context menu
+    // cuts, copies and pastes through the OLE clipboard; OLE initialises the
+    // apartment too). ComOnly: a worker's, for one call into the shell.
+    enum class Kind { Ole, ComOnly };
+
+    explicit ComApartment(Kind kind = Kind::Ole)
+        : kind_(kind),
+          result_(kind == Kind::Ole ? OleInitialize(nullptr)
+                                    : CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))
+    {}
     ~ComApartment()
     {
-        if (SUCCEEDED(result_))
+        if (FAILED(result_))
+            return;
+        if (kind_ == Kind::Ole)
             OleUninitialize();
+        else
+            CoUninitialize();
     }
     ComApartment(const ComApartment &) = delete;
     ComApartment &operator=(const ComApartment &) = delete;
 
 private:
+    Kind kind_;
     HRESULT result_;
 };
 

@@ -68,19 +68,6 @@ std::unique_ptr<Registry> MachineRegistry()
     return std::make_unique<MachineKeys>();
 }
 
-Cursors::Cursors(HINSTANCE instance) : hand_(LoadCursorW(instance, L"HANDPOINT"))
-{
-    if (hand_ == nullptr)
-        hand_ = LoadCursorW(nullptr, IDC_HAND);
-}
-
-HCURSOR Cursors::For(CursorKind kind) const
-{
-    if (busy_)
-        return LoadCursorW(nullptr, IDC_WAIT);
-    return kind == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
-}
-
 void Platform::Attach(HWND application, HWND main)
 {
     application_ = application;
@@ -138,10 +125,8 @@ void ExecuteOffUiThread(SHELLEXECUTEINFOW &start)
     start.cbSize = sizeof start;
     start.fMask |= SEE_MASK_NOASYNC;
     RunOffUiThread([&start] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        const ComApartment com(ComApartment::Kind::ComOnly);
         ShellExecuteExW(&start);
-        if (SUCCEEDED(com))
-            CoUninitialize();
     });
 }
 
@@ -166,13 +151,12 @@ namespace {
 // systems have no User Account Control and refuse the question.
 bool RunsUnelevatedUnderUac()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
         return false;
-    const UniqueKernelHandle owner(token);
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+    if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
         return false;
     return elevation.TokenIsElevated == 0;
 }
@@ -223,14 +207,30 @@ bool Platform::CanRead(std::string_view path)
     // Opening a file on a slow medium may take the drive's spin-up: off the
     // UI thread too.
     RunOffUiThread([&] {
-        HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        readable = file != INVALID_HANDLE_VALUE;
-        if (readable)
-            CloseHandle(file);
+        readable =
+            static_cast<bool>(AdoptFile(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     });
     return readable;
 }
+
+namespace {
+
+// The cursor of whatever lies under the pointer now, as that window of ours
+// sets it; not only at the pointer's next move.
+void RefreshCursor()
+{
+    POINT at;
+    if (!GetCursorPos(&at))
+        return;
+    HWND under = WindowFromPoint(at);
+    if (under == nullptr || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId())
+        return;
+    const auto hit = static_cast<WORD>(SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)));
+    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
+}  // namespace
 
 void Platform::SetBusy(bool busy)
 {
@@ -241,10 +241,7 @@ void Platform::SetBusy(bool busy)
         RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     } else {
-        // The cursor of whatever lies under the pointer now.
-        POINT at;
-        if (GetCursorPos(&at))
-            SetCursorPos(at.x, at.y);
+        RefreshCursor();
     }
 }
 

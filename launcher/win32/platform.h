@@ -3,8 +3,8 @@
 // it owns the main window's database and the shell namespace.
 #pragma once
 
-#include "../layout.h"
 #include "../services.h"
+#include "cursors.h"
 #include "odbc_database.h"
 #include "off_thread.h"
 #include "shell_namespace_win32.h"
@@ -16,20 +16,6 @@
 #include <string_view>
 
 namespace qz::win {
-
-// The pointer shapes of the launcher's windows: the hand from the resources,
-// the arrow, and the wait cursor over all of them while the launcher is busy.
-class Cursors {
-public:
-    explicit Cursors(HINSTANCE instance);
-    HCURSOR For(CursorKind kind) const;
-    void SetBusy(bool busy) { busy_ = busy; }
-    bool Busy() const { return busy_; }
-
-private:
-    HCURSOR hand_;
-    bool busy_ = false;
-};
 
 class Platform final : public Services {
 public:

@@ -1,5 +1,5 @@
 // What the shell namespace's files share: the desktop's identifier list and
-// folder, quiet listing of drives without a medium, and paths.
+// folder, identifier lists made and bound, quiet listing of drives without a medium, and paths.
 #pragma once
 
 #include "shell_namespace_win32.h"
@@ -37,6 +37,18 @@ private:
 
 // The desktop's IShellFolder; empty when the shell gives none.
 ComPtr<IShellFolder> DesktopFolder();
+
+// A new list of the first's items followed by the second's, from the COM
+// allocator as the shell's own (ILCombine is exported by name only from
+// Windows XP on).
+UniqueIdList CombineIdLists(const ITEMIDLIST *first, const ITEMIDLIST *second);
+
+// A new empty list (the desktop's), from the COM allocator.
+UniqueIdList NewEmptyIdList();
+
+// The folder's own IShellFolder: the desktop's for the empty list, bound
+// from the desktop otherwise; empty when it cannot be bound.
+ComPtr<IShellFolder> BindFolder(IShellFolder *desktop, const ITEMIDLIST *absolute);
 
 inline bool IsDriveRoot(const std::wstring &path)
 {

@@ -53,7 +53,6 @@ public:
     // (such as a prompt for a medium); nullptr (the default) lets it show
     // nothing.
     void SetOwner(HWND owner) { owner_ = owner; }
-    HWND Owner() const { return owner_; }
 
     ShellFolder Desktop() override;
     std::vector<ShellFolder> Subfolders(const ShellItem &folder) override;

@@ -1,12 +1,24 @@
 #include "tab_navigation.h"
 
-#include "../layout.h"
+#include "control_kinds.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace qz::win {
 
-void TabNavigation::Append(std::string_view parent, std::vector<HWND> &sequence) const
+namespace {
+
+const ControlWindow *Find(std::span<const ControlWindow> windows, std::string_view name)
+{
+    for (const ControlWindow &record : windows)
+        if (record.control.Name() == name && record.window)
+            return &record;
+    return nullptr;
+}
+
+void Append(std::span<const ControlWindow> windows, std::string_view parent,
+            std::vector<const ControlWindow *> &sequence)
 {
     // A handful of rows: each put after those of a lower or equal tab order
     // (ties keep the layout's order).
@@ -20,38 +32,35 @@ void TabNavigation::Append(std::string_view parent, std::vector<HWND> &sequence)
         children.insert(at, &row);
     }
     for (const ControlSpec *row : children) {
-        const auto found = windows_.find(row->name);
-        if (found == windows_.end())
+        const ControlWindow *record = Find(windows, row->name);
+        if (record == nullptr)
             continue;
-        HWND window = found->second;
+        HWND window = record->window.get();
         if (!IsWindowVisible(window) || !IsWindowEnabled(window))
             continue;
-        if (row->kind == ControlKind::Panel || row->kind == ControlKind::GroupBox)
-            Append(row->name, sequence);
+        if (WindowKindOf(row->kind)->container)
+            Append(windows, row->name, sequence);
         else
-            sequence.push_back(window);
+            sequence.push_back(record);
     }
 }
 
-std::vector<HWND> TabNavigation::Sequence() const
-{
-    std::vector<HWND> sequence;
-    Append("", sequence);
-    return sequence;
-}
+}  // namespace
 
-bool TabNavigation::Handle(const MSG &message) const
+bool MoveFocusForTab(const MSG &message, HWND main, std::span<const ControlWindow> windows)
 {
     if (message.message != WM_KEYDOWN || message.wParam != VK_TAB)
         return false;
-    if (main_ == nullptr || (message.hwnd != main_ && !IsChild(main_, message.hwnd)))
+    if (main == nullptr || (message.hwnd != main && !IsChild(main, message.hwnd)))
         return false;
-    const std::vector<HWND> sequence = Sequence();
+    std::vector<const ControlWindow *> sequence;
+    Append(windows, "", sequence);
     if (sequence.empty())
         return true;
     HWND focus = GetFocus();
-    auto at = std::find_if(sequence.begin(), sequence.end(),
-                           [focus](HWND window) { return window == focus || IsChild(window, focus); });
+    auto at = std::find_if(sequence.begin(), sequence.end(), [focus](const ControlWindow *record) {
+        return record->window.get() == focus || IsChild(record->window.get(), focus);
+    });
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     std::size_t next = 0;
     if (at != sequence.end()) {
@@ -60,11 +69,10 @@ bool TabNavigation::Handle(const MSG &message) const
     } else if (backwards) {
         next = sequence.size() - 1;
     }
-    SetFocus(sequence[next]);
-    wchar_t className[16] = {};
-    GetClassNameW(sequence[next], className, 16);
-    if (lstrcmpiW(className, L"EDIT") == 0)
-        SendMessageW(sequence[next], EM_SETSEL, 0, -1);
+    HWND target = sequence[next]->window.get();
+    SetFocus(target);
+    if (WindowKindOf(sequence[next]->control.Row().kind)->selectsTextOnTab)
+        SendMessageW(target, EM_SETSEL, 0, -1);
     return true;
 }
 

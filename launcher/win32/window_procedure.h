@@ -8,7 +8,7 @@
 // T provides
 //   LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM)   (the thunk), or
 //   LRESULT HandleSubclassMessage(HWND, UINT, WPARAM, LPARAM)   (the subclass)
-//   Services &Failures()   where a failure is reported.
+//   ErrorReporter &Errors()   where a failure is reported.
 #pragma once
 
 #include "../errors.h"
@@ -30,7 +30,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
-    if (!Guarded(self->Failures(), [&] { result = self->HandleMessage(window, message, wParam, lParam); }))
+    if (!Guarded(self->Errors(), [&] { result = self->HandleMessage(window, message, wParam, lParam); }))
         result = 0;
     if (message == WM_NCDESTROY)
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -91,7 +91,7 @@ private:
         }
         T &owner = *self->owner_;
         LRESULT result = 0;
-        if (!Guarded(owner.Failures(), [&] { result = owner.HandleSubclassMessage(window, message, wParam, lParam); }))
+        if (!Guarded(owner.Errors(), [&] { result = owner.HandleSubclassMessage(window, message, wParam, lParam); }))
             result = 0;
         return result;
     }

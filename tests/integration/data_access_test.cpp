@@ -1,7 +1,7 @@
 // The data access through unixODBC and FreeTDS's ODBC driver to the stand-in
 // engine on loopback: the same wire protocol a real engine speaks.
 #include "text/oledb.h"
-#include "database.h"
+#include "connection.h"
 #include "engine_process.h"
 #include "errors.h"
 

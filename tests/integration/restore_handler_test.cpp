@@ -1,6 +1,5 @@
 // The settings panel's OK with the real data access against the stand-in
 // engine: the form's handler, the ODBC layer and the wire protocol together.
-#include "database.h"
 #include "engine_process.h"
 #include "fake_namespace.h"
 #include "form.h"
@@ -116,10 +115,7 @@ TEST_F(RestoreHandler, AMissingBackupLeavesNoDatabase)
     fs::remove(root.Path() / "c/Media/Data/QUENTARO.bak");
     PressOk();
     EXPECT_EQ(services.boxes, std::vector<std::string>{kDatabaseInUse});
-    data::Query query(services.database.GetConnection());
-    query.SetText("select * from sysdatabases where name='QUENTARO'");
-    query.Open();
-    EXPECT_EQ(query.RecordCount(), 0);
+    EXPECT_EQ(services.database.OpenQuery("select * from sysdatabases where name='QUENTARO'"), 0);
 }
 
 }  // namespace

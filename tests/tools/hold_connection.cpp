@@ -3,7 +3,7 @@
 //
 // Usage: hold_connection "<OLE DB connection string>"
 // Prints "connected" once the connection is open; exit status 1 when it fails.
-#include "database.h"
+#include "connection.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,5 +1,5 @@
 #include "data/odbc_string.h"
-#include "database.h"
+#include "connection.h"
 #include "errors.h"
 #include "odbc_grammar.h"
 #include "text/oledb.h"
@@ -184,15 +184,11 @@ TEST(Utf16, MalformedInputBecomesReplacementCharacters)
 
 TEST(QueryText, EveryLineIsFollowedByCarriageReturnAndLineFeed)
 {
-    Connection connection;
-    Query query(connection);
-    query.SetText("select * from sysdatabases where name='QUENTARO'");
-    EXPECT_EQ(query.CommandText(), "select * from sysdatabases where name='QUENTARO'\r\n");
-    query.SetText("line one\r\nline two\nline three");
-    ASSERT_EQ(query.Lines().size(), 3u);
-    EXPECT_EQ(query.CommandText(), "line one\r\nline two\r\nline three\r\n");
-    query.SetText("");
-    EXPECT_EQ(query.CommandText(), "");
+    EXPECT_EQ(CommandText("select * from sysdatabases where name='QUENTARO'"),
+              "select * from sysdatabases where name='QUENTARO'\r\n");
+    EXPECT_EQ(CommandText("line one\r\nline two\nline three"), "line one\r\nline two\r\nline three\r\n");
+    EXPECT_EQ(CommandText("one\r\rtwo\n"), "one\r\n\r\ntwo\r\n") << "a lone CR ends a line, an empty one too";
+    EXPECT_EQ(CommandText(""), "");
 }
 
 TEST(QueryText, RunningOnAClosedConnectionFailsWithAnError)

@@ -29,7 +29,7 @@ protected:
         driveE = shell.Add(computer, "备份 (E:)", "E:\\");
         db = shell.Add(driveE, "Db", "E:\\Db");
         form.FormShow(form.Self());
-        EXPECT_FALSE(form.Folders().Built()) << "nothing is listed before the chooser opens";
+        EXPECT_EQ(form.Folders().Root(), nullptr) << "nothing is listed before the chooser opens";
         form.Click(form.SpeedBlj);
     }
 

@@ -290,7 +290,7 @@ TEST(ApplicationError, FullStopOnlyAfterCharactersThatSortAfterTheDot)
 TEST(ApplicationError, ShownWithTheApplicationTitleAndTheStopIcon)
 {
     FakeServices services;
-    ReportApplicationError(services, "Failed to get data for 'SQLPath'");
+    services.ReportError("Failed to get data for 'SQLPath'");
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].text, "Failed to get data for 'SQLPath'");
     EXPECT_EQ(services.boxes[0].title, "安装程序");

@@ -11,7 +11,6 @@
 #include "checks.h"
 #include "errors.h"
 #include "picture.h"
-#include "services.h"
 #include "win32/background.h"
 #include "win32/handles.h"
 #include "win32/window_procedure.h"
@@ -29,28 +28,18 @@ using qz::wine::Check;
 using qz::wine::Print;
 
 // A failure of the paint would be printed, not boxed.
-class PrintingServices final : public qz::Services {
+class PrintingErrors final : public qz::ErrorReporter {
 public:
-    int ShowMessageBox(std::string_view text, std::string_view, unsigned) override
+    void ReportError(std::string_view message) override
     {
-        Check(false, "no failure while painting", std::string(text));
-        return IDOK;
+        Check(false, "no failure while painting", std::string(message));
     }
-    std::string ProgramFolder() override { return {}; }
-    void CloseMainWindow() override {}
-    qz::Database &Data() override { throw qz::Error("no database here"); }
-    qz::ShellNamespace &Namespace() override { throw qz::Error("no shell here"); }
-    std::unique_ptr<qz::Registry> OpenRegistry() override { return nullptr; }
-    void ShellOpen(std::string_view) override {}
-    void RunHidden(std::string_view) override {}
-    bool CanRead(std::string_view) override { return false; }
-    void SetBusy(bool) override {}
 };
 
 class PictureWindow {
 public:
     explicit PictureWindow(HINSTANCE instance) : background_(instance) {}
-    qz::Services &Failures() { return services_; }
+    qz::ErrorReporter &Errors() { return errors_; }
     qz::win::Background &Picture() { return background_; }
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -66,7 +55,7 @@ public:
     }
 
 private:
-    PrintingServices services_;
+    PrintingErrors errors_;
     qz::win::Background background_;
 };
 

@@ -13,7 +13,7 @@
 #include "form.h"
 #include "texts.h"
 #include "win32/folder_tree_view.h"
-#include "win32/form_window.h"
+#include "win32/control_kinds.h"
 #include "win32/handles.h"
 #include "win32/modal.h"
 #include "win32/off_thread.h"
@@ -108,7 +108,7 @@ constexpr UINT kThrowNonStandard = WM_APP + 1;
 class Probe {
 public:
     explicit Probe(RecordingServices &services) : services_(services) {}
-    qz::Services &Failures() { return services_; }
+    qz::ErrorReporter &Errors() { return services_; }
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
@@ -402,13 +402,13 @@ void Run()
     // after a click that went through the tree's subclass.
     qz::TForm_qz form(services);
     qz::FolderTree &folders = form.Folders();
-    qz::win::FolderTreeView view(folders, services, {&form, &form.Labelmsde});
+    qz::win::FolderTreeView view(folders, services, form, form.Labelmsde, window.get());
     HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, 10, 10, 280, 200,
                                 window.get(), nullptr, windowClass.hInstance, nullptr);
     Check(tree != nullptr, "a tree view can be made");
     if (tree == nullptr)
         return;
-    view.Attach(tree, window.get());
+    view.Attach(tree);
     probe.tree = &view;
     folders.Build();
     HTREEITEM broken = ItemNamed(tree, L"broken");

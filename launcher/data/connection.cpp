@@ -1,4 +1,4 @@
-#include "database.h"
+#include "connection.h"
 
 #include "../errors.h"
 #include "../text/utf16.h"
@@ -130,23 +130,20 @@ void Connection::Open(std::string_view oledbConnectionString, std::chrono::secon
     handles_ = std::move(handles);
 }
 
-void Query::SetText(std::string_view text)
+std::string CommandText(std::string_view text)
 {
-    lines_.clear();
-    command_.clear();
+    std::string command;
     std::size_t at = 0;
-    while (at <= text.size()) {
+    while (at < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos) {
-            if (at < text.size())
-                lines_.emplace_back(text.substr(at));
+            command.append(text.substr(at)).append("\r\n");
             break;
         }
-        lines_.emplace_back(text.substr(at, end - at));
+        command.append(text.substr(at, end - at)).append("\r\n");
         at = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
-    for (const std::string &line : lines_)
-        command_ += line + "\r\n";
+    return command;
 }
 
 void Query::Open()

@@ -1,0 +1,74 @@
+// One control's window, and what belongs to it: the control it shows, the
+// object that decodes its messages, the window itself and the name it
+// carries for tools. The main window keeps one record per control window.
+#pragma once
+
+#include "../controls.h"
+#include "../errors.h"
+#include "../folder_tree.h"
+#include "automation.h"
+#include "background.h"
+#include "cursors.h"
+#include "handles.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+namespace qz::win {
+
+// What every control window's object is given.
+struct ControlContext {
+    ControlEvents &events;
+    ErrorReporter &errors;
+    Background &background;
+    const Cursors &cursors;
+    FolderTree &folders;
+    // The main window: where containers pass their children's notifications,
+    // and the owner of the folder tree's context menu.
+    HWND main = nullptr;
+};
+
+// What decodes one control window's messages. The parent passes a
+// notification back to the object of the window that sent it; a window of
+// the launcher's own classes has every message decoded here (through
+// WindowProcedure, bound at its creation).
+class ControlBehaviour {
+public:
+    explicit ControlBehaviour(ErrorReporter &errors) : errors_(errors) {}
+    virtual ~ControlBehaviour() = default;
+    ControlBehaviour(const ControlBehaviour &) = delete;
+    ControlBehaviour &operator=(const ControlBehaviour &) = delete;
+
+    // The window was made (and bound, for the launcher's own classes).
+    virtual void Attach(HWND) {}
+    virtual LRESULT OnNotify(NMHDR &) { return 0; }
+    virtual void OnCommand(WORD) {}
+    // The window procedure of the launcher's own classes.
+    virtual LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    ErrorReporter &Errors() { return errors_; }
+
+private:
+    ErrorReporter &errors_;
+};
+
+struct ControlWindow {
+    // Its name goes first, while the window is still there; then the window,
+    // whose last messages still reach the behaviour.
+    void Destroy()
+    {
+        name.reset();
+        window.reset();
+    }
+
+    Control &control;
+    std::unique_ptr<ControlBehaviour> behaviour;
+    UniqueWindow window;
+    std::optional<ControlName> name;
+};
+
+}  // namespace qz::win

@@ -1,0 +1,23 @@
+// The pointer shapes of the launcher's windows: the hand from the resources,
+// the arrow, and the wait cursor over all of them while the launcher is busy.
+#pragma once
+
+#include "../layout.h"
+
+#include <windows.h>
+
+namespace qz::win {
+
+class Cursors {
+public:
+    explicit Cursors(HINSTANCE instance);
+    HCURSOR For(CursorKind kind) const;
+    void SetBusy(bool busy) { busy_ = busy; }
+    bool Busy() const { return busy_; }
+
+private:
+    HCURSOR hand_;
+    bool busy_ = false;
+};
+
+}  // namespace qz::win
