@@ -22,25 +22,24 @@ std::unique_ptr<ControlBehaviour> MakeFolderTree(Control &control, const Control
     return std::make_unique<FolderTreeView>(context.folders, context.errors, context.events, control, context.main);
 }
 
-constexpr DWORD kContainerStyle = WS_CLIPCHILDREN;
+// A panel or a group box: it clips what it holds, and dialog navigation goes
+// into it.
+constexpr WindowKind Container(ControlKind kind, const wchar_t *windowClass)
+{
+    return {.kind = kind,
+            .windowClass = windowClass,
+            .ownClass = true,
+            .style = WS_CLIPCHILDREN,
+            .exStyle = WS_EX_CONTROLPARENT,
+            .container = true,
+            .make = Make<ContainerWindow>};
+}
 
 const WindowKind kKinds[] = {
     {.kind = ControlKind::Image, .windowClass = L"QzImage", .ownClass = true, .make = Make<ImageWindow>},
     {.kind = ControlKind::Label, .windowClass = L"QzLabel", .ownClass = true, .make = Make<LabelWindow>},
-    {.kind = ControlKind::Panel,
-     .windowClass = L"QzPanel",
-     .ownClass = true,
-     .style = kContainerStyle,
-     .exStyle = WS_EX_CONTROLPARENT,
-     .container = true,
-     .make = Make<ContainerWindow>},
-    {.kind = ControlKind::GroupBox,
-     .windowClass = L"QzGroupBox",
-     .ownClass = true,
-     .style = kContainerStyle,
-     .exStyle = WS_EX_CONTROLPARENT,
-     .container = true,
-     .make = Make<ContainerWindow>},
+    Container(ControlKind::Panel, L"QzPanel"),
+    Container(ControlKind::GroupBox, L"QzGroupBox"),
     {.kind = ControlKind::SpeedButton,
      .windowClass = L"QzSpeedButton",
      .ownClass = true,

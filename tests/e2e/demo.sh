@@ -6,7 +6,7 @@
 # Ends with "N passed, M failed"; exit status 0 only when nothing failed.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

@@ -8,7 +8,8 @@
 # Ends with "N passed, M failed"; exit status 0 only when nothing failed.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
+source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 
@@ -55,11 +56,7 @@ expect_key visible 0 "the payroll zone opens no panel"
 
 say "no engine: its setup, the prompt, No"
 e2e_drive click --control Labelmsde >/dev/null
-e2e_drive msgbox --timeout-ms 20000
-expect_key title "提示！" "the prompt"
-expect_key text "请等待MSDE安装完成后！点击确定加载数据文件！" "the prompt"
-expect_key button_ids 6,7 "the prompt offers Yes and No"
-expect_key main_disabled 1 "the launcher is disabled under the prompt"
+expect_box "the prompt" "请等待MSDE安装完成后！点击确定加载数据文件！" --title "提示！" --buttons 6,7 --timeout-ms 20000
 expect_true "the engine's setup started" wait_starts Msde 1
 expect_eq "the engine's setup is the media's" "$media_windows\\Msde\\SETUP.EXE" "$(start_field Msde 1 1 | sed 's/\\\\/\\/g')"
 expect_eq "it inherits the launcher's current folder" "$launcher_folder_windows" "$(start_field Msde 1 2)"
@@ -69,9 +66,7 @@ expect_key visible 0 "No leaves the panel hidden"
 expect_eq "No starts no service" 0 "$(starts .)"
 
 say "the engine's setup wrote its key: the next click opens the panel directly"
-e2e_drive click --control Labelmsde >/dev/null
-e2e_drive control Panel3 --visible 1 --timeout-ms 10000
-expect_eq "the panel opens" 0 "$E2E_STATUS"
+expect_true "the panel opens" open_panel
 expect_status "no prompt" 0 e2e_drive wait-no-msgbox --timeout-ms 1500
 expect_eq "no second setup" 1 "$(starts Msde)"
 e2e_drive click --control SpeedBljfh >/dev/null
@@ -79,11 +74,8 @@ e2e_drive click --control SpeedBljfh >/dev/null
 say "a REG_DWORD SQLPath reaches the application error box"
 engine_value 'dword:00000001'
 e2e_drive click --control Labelmsde >/dev/null
-e2e_drive msgbox --timeout-ms 20000
-expect_key title "安装程序" "the application error box"
-expect_key text "Invalid data type for 'SQLPath'" "the application error box, no full stop"
-expect_key button_ids 1 "the application error box"
-e2e_drive msgbox-press --id 1 >/dev/null
+expect_box "the application error box, no full stop" "Invalid data type for 'SQLPath'" --title "安装程序" --buttons 1 \
+    --press 1 --timeout-ms 20000
 expect_eq "no setup after the error" 1 "$(starts Msde)"
 e2e_drive control Panel3
 expect_key visible 0 "no panel after the error"
@@ -93,9 +85,7 @@ expect_key enabled 1 "the launcher goes on"
 say "the whole road: no engine, its setup, Yes, the panel, a folder chosen, OK, a restored database"
 no_engine
 e2e_drive click --control Labelmsde >/dev/null
-e2e_drive msgbox --timeout-ms 20000
-expect_key text "请等待MSDE安装完成后！点击确定加载数据文件！" "the prompt"
-e2e_drive msgbox-press --id 6 >/dev/null
+expect_box "the prompt" "请等待MSDE安装完成后！点击确定加载数据文件！" --press 6 --timeout-ms 20000
 expect_true "the service start ran" wait_starts . 1
 expect_eq "the service start's command line" "net start mssqlserver" "$(start_field . 1 3)"
 e2e_drive control Panel3 --visible 1 --timeout-ms 10000
@@ -111,10 +101,8 @@ e2e_drive click --control SpeedBljqd >/dev/null
 db_windows=$(windows_path "$E2E_DRIVE_C/Db")
 e2e_drive get-text EditPath
 expect_key text "${db_windows//\\/\\\\}" "the chosen folder in the path field"
-e2e_drive click --control SpeedBQD >/dev/null
-e2e_drive msgbox --timeout-ms 60000
-expect_key text "安装数据库成功！" "the restore"
-e2e_drive msgbox-press --id 1 >/dev/null
+press_ok
+expect_box "the restore" "安装数据库成功！" --press 1
 expect_true "the data file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_data.MDF"
 expect_true "the log file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_log.LDF"
 

@@ -8,7 +8,7 @@
 # Ends with "N passed, M failed"; exit status 0 only when nothing failed.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 PICTURE_REFERENCE=$QZ_ROOT/build/native/tests/tools/picture_reference

@@ -11,7 +11,8 @@
 # Ends with "N passed, M failed"; exit status 0 only when nothing failed.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
+source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 
@@ -28,20 +29,6 @@ launcher_start() {
     e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 }
 launcher_stop() { expect_exit_zero_after "$1: the exit zone" e2e_drive click --control Labeltcqz; }
-open_panel() {
-    e2e_drive click --control Labelmsde >/dev/null
-    e2e_drive control Panel3 --visible 1 --timeout-ms 10000 >/dev/null
-}
-press_ok() { e2e_drive click --control SpeedBQD >/dev/null; }
-# The box now up must say this; it is closed with its first button.
-expect_box() {  # what text [timeout-ms]
-    if e2e_drive msgbox --timeout-ms "${3:-60000}"; then
-        expect_key text "$2" "$1"
-        e2e_drive msgbox-press --id "$(e2e_get button_1_id)" >/dev/null
-    else
-        e2e_fail "$1: a box" "$2" "no box: $E2E_ERR" 1
-    fi
-}
 # The launcher answers and its main window is enabled.
 expect_usable() {
     e2e_drive wait-no-msgbox --timeout-ms 5000 >/dev/null
@@ -89,7 +76,7 @@ expect_outcome_after_stall() {  # what text
         e2e_drive probe --for-ms 2000 >/dev/null
         expect_key enabled 0 "$1: disabled again while the drop runs"
     fi
-    expect_box "$1: the outcome as without a stall" "$2" 100000
+    expect_box "$1: the outcome as without a stall" "$2" --press first --timeout-ms 100000
     expect_eq "$1: the click on the payroll zone started nothing" "$STALL_PAYROLL" "$(payroll_starts)"
     expect_true "$1: the launcher runs on" e2e_running
     expect_usable "$1"
@@ -149,12 +136,12 @@ set_fields "$odd_user" "$odd_password" 'C:\'
 press_ok
 e2e_drive msgbox --timeout-ms 60000
 if [ "$(e2e_get title)" = "问题？" ]; then e2e_drive msgbox-press --id 6 >/dev/null; fi
-expect_box "the odd logon reaches the engine as typed" "安装数据库成功！"
+expect_box "the odd logon reaches the engine as typed" "安装数据库成功！" --press first
 for user in "   " "$(printf 'u%.0s' $(seq 1 2000))" "sa"; do
     open_panel
     set_fields "$user" "wrong" 'C:\'
     press_ok
-    expect_box "logon '${user:0:12}…' refused" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确"
+    expect_box "logon '${user:0:12}…' refused" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" --press first
 done
 expect_usable "after the refused logons"
 launcher_stop "awkward logons"
@@ -168,7 +155,7 @@ open_panel
 set_fields sa "" 'C:\'
 started=$(e2e_now_ms)
 press_ok
-expect_box "no engine" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" 20000
+expect_box "no engine" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" --press first --timeout-ms 20000
 expect_true "no engine: the box came within the login time-out" test $(($(e2e_now_ms) - started)) -lt 20000
 expect_usable "no engine"
 launcher_stop "after a failed connection"
@@ -202,7 +189,7 @@ say "the engine stalls the login past the 15 s time-out"
 e2e_engine_start --login-stall-ms 40000
 started=$(e2e_now_ms)
 press_ok
-expect_box "login stalled" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" 40000
+expect_box "login stalled" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" --press first --timeout-ms 40000
 elapsed=$(($(e2e_now_ms) - started))
 expect_true "login stalled: the box after the 15 s time-out ($elapsed ms)" test "$elapsed" -ge 14000 -a "$elapsed" -lt 35000
 expect_usable "login stalled"
@@ -235,7 +222,7 @@ set_fields sa "" 'C:\'
 press_ok
 e2e_drive msgbox --timeout-ms 60000
 if [ "$(e2e_get title)" = "问题？" ]; then e2e_drive msgbox-press --id 6 >/dev/null; fi
-expect_box "connection lost at the restore" "数据库正在使用中，请退出后再安装！"
+expect_box "connection lost at the restore" "数据库正在使用中，请退出后再安装！" --press first
 expect_whole_or_absent "connection lost at the restore"
 expect_usable "connection lost at the restore"
 e2e_engine_stop
@@ -249,12 +236,12 @@ rm -f "$E2E_MEDIA/Data/QUENTARO.bak"
 press_ok
 e2e_drive msgbox --timeout-ms 60000 && expect_key title "问题？" "missing backup: the question first"
 e2e_drive msgbox-press --id 6 >/dev/null
-expect_box "missing backup, existing database" "数据库正在使用中，请退出后再安装！"
+expect_box "missing backup, existing database" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "missing backup: the existing database is kept" 1 "$(catalog_count)"
 mkdir "$E2E_MEDIA/Data/QUENTARO.bak"
 press_ok
 e2e_drive msgbox --timeout-ms 60000 && e2e_drive msgbox-press --id 6 >/dev/null
-expect_box "a folder in the backup's place" "数据库正在使用中，请退出后再安装！"
+expect_box "a folder in the backup's place" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "a folder in the backup's place: the existing database is kept" 1 "$(catalog_count)"
 expect_eq "no drop was sent without a backup" "$drops" "$(grep -c '^drop database QUENTARO' "$batches")"
 rmdir "$E2E_MEDIA/Data/QUENTARO.bak"
@@ -262,11 +249,11 @@ printf 'QZBACKUP damaged' >"$E2E_MEDIA/Data/QUENTARO.bak"
 press_ok
 e2e_drive msgbox --timeout-ms 60000
 if [ "$(e2e_get title)" = "问题？" ]; then e2e_drive msgbox-press --id 6 >/dev/null; fi
-expect_box "damaged backup" "数据库正在使用中，请退出后再安装！"
+expect_box "damaged backup" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "damaged backup: the engine could not read it, no database left" 0 "$(catalog_count)"
 rm -f "$E2E_MEDIA/Data/QUENTARO.bak"
 press_ok
-expect_box "missing backup" "数据库正在使用中，请退出后再安装！"
+expect_box "missing backup" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "missing backup: no database" 0 "$(catalog_count)"
 launcher_stop "after a failed restore"
 launcher_start
@@ -276,7 +263,7 @@ cp "$E2E_WORK/good.bak" "$E2E_MEDIA/Data/QUENTARO.bak"
 printf 'not a folder' >"$E2E_DRIVE_C/blocked"
 set_fields sa "" 'C:\blocked\Db'
 press_ok
-expect_box "unwritable folder" "数据库正在使用中，请退出后再安装！"
+expect_box "unwritable folder" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "unwritable folder: no database" 0 "$(catalog_count)"
 restore_into "after the faults, a good restore" 'C:\'
 expect_whole_or_absent "after the faults"
@@ -286,7 +273,7 @@ e2e_drive click --control SpeedBljfh >/dev/null
 for value in 'dword:00000001' 'hex:01,02,03' 'hex(7):41,00,00,00,00,00'; do
     e2e_registry_import "[$engine_key]" "\"SQLPath\"=$value"
     e2e_drive click --control Labelmsde >/dev/null
-    expect_box "SQLPath $value" "Invalid data type for 'SQLPath'"
+    expect_box "SQLPath $value" "Invalid data type for 'SQLPath'" --press first
     e2e_drive control Panel3
     expect_key visible 0 "SQLPath $value: no panel"
 done

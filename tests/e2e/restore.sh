@@ -7,7 +7,8 @@
 # Ends with "N passed, M failed"; exit status 0 only when nothing failed.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
+source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 HOLD=$QZ_ROOT/build/native/tests/tools/hold_connection
@@ -22,30 +23,6 @@ e2e_engine_start || { echo "restore: the engine did not start" >&2; exit 1; }
 batches=$E2E_ENGINE_STATE/batches.log
 media_windows=$(windows_path "$E2E_MEDIA")
 
-# The box now up: its title, text and buttons; then press one.
-expect_box() {  # what title text button_ids press_id
-    if ! e2e_drive msgbox --timeout-ms 60000; then
-        e2e_fail "$1: a message box" "a box" "none: $E2E_ERR" 1
-        return 1
-    fi
-    expect_key title "$2" "$1"
-    expect_key text "$3" "$1"
-    expect_key button_ids "$4" "$1"
-    expect_key main_disabled 1 "$1: the launcher is disabled while the box is up"
-    e2e_drive msgbox-press --id "$5" --timeout-ms 10000 >/dev/null
-    expect_eq "$1: the box closes" 0 "$E2E_STATUS"
-}
-
-open_panel() {
-    e2e_drive show SpeedBsjwj >/dev/null
-    e2e_drive click --control SpeedBsjwj >/dev/null
-    e2e_drive control Panel3 --visible 1 --timeout-ms 10000
-}
-
-press_ok() {
-    e2e_drive click --control SpeedBQD >/dev/null
-}
-
 # The restore statement the engine received last.
 last_restore() { grep -i '^restore' "$batches" | tail -n 1; }
 
@@ -53,9 +30,21 @@ e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
 e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
 
 say "the panel's show handler"
-expect_true "the settings panel shows" open_panel
+expect_true "the settings panel shows" open_panel SpeedBsjwj
 e2e_drive control Label2
 expect_key visible 0 "the status label is hidden when the panel shows"
+
+say "Tab goes through the panel's fields in their tab order, past the hidden server field"
+tab_to() {  # from to selection what
+    e2e_drive key "$1" tab >/dev/null
+    e2e_drive focus
+    expect_key focus_name "$2" "$4"
+    expect_key focus_selection "$3" "$4: its text selected"
+}
+tab_to EditPath EditPath 0,3 "Tab with no field focused goes to the first, the path field"
+tab_to EditPath Editusername 0,2 "Tab from the path field"
+tab_to Editusername EditPassW 0,0 "Tab from the user name"
+tab_to EditPassW EditPath 0,3 "Tab from the password wraps round to the path field"
 
 say "the browse button's edge always shows, the flat buttons' only under the pointer"
 shot=$E2E_WORK/panel.png
@@ -76,7 +65,7 @@ done
 
 say "default logon restores into C:\\"
 press_ok
-expect_box "restore" "提示！" "安装数据库成功！" 1 1
+expect_box "restore" "安装数据库成功！" --title "提示！" --buttons 1 --press 1
 expect_true "data file in C:\\" test -f "$E2E_DRIVE_C/QUENTARO_data.MDF"
 expect_true "log file in C:\\" test -f "$E2E_DRIVE_C/QUENTARO_log.LDF"
 e2e_drive control Panel3
@@ -88,10 +77,10 @@ expect_eq "the existence query as sent" 1 \
     "$(grep -c "^select \* from sysdatabases where name='QUENTARO'\\\\r\\\\n$" "$batches")"
 
 say "existing database, answered No"
-open_panel >/dev/null
+open_panel SpeedBsjwj
 before=$(wc -l <"$batches")
 press_ok
-expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 7
+expect_box "replace question" "数据库已经存在，继续安装将清空现有的数据,继续吗？" --title "问题？" --buttons 6,7 --press 7
 expect_status "no box after No" 0 e2e_drive wait-no-msgbox --timeout-ms 2000
 expect_eq "nothing dropped or restored after No" 0 "$(tail -n +$((before + 1)) "$batches" | grep -ciE '^(drop|restore)')"
 e2e_drive control Panel3
@@ -102,18 +91,18 @@ expect_key text "正在加载数据。。。" "the status label after No"
 
 say "existing database, answered Yes"
 press_ok
-expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
-expect_box "restore after the drop" "提示！" "安装数据库成功！" 1 1
+expect_box "replace question" "数据库已经存在，继续安装将清空现有的数据,继续吗？" --title "问题？" --buttons 6,7 --press 6
+expect_box "restore after the drop" "安装数据库成功！" --title "提示！" --buttons 1 --press 1
 expect_eq "the drop as sent" "drop database QUENTARO\\r\\n" "$(grep -i '^drop' "$batches" | tail -n 1)"
 
 say "a database in use by another connection"
 coproc HOLDER { "$HOLD" "Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=QUENTARO;Data Source=(local)"; }
 read -r -t 20 held <&"${HOLDER[0]}"
 expect_eq "a second connection uses QUENTARO" connected "${held:-}"
-open_panel >/dev/null
+open_panel SpeedBsjwj
 press_ok
-expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
-expect_box "drop refused" "提示！" "数据库正在使用中，请退出后再安装！" 1 1
+expect_box "replace question" "数据库已经存在，继续安装将清空现有的数据,继续吗？" --title "问题？" --buttons 6,7 --press 6
+expect_box "drop refused" "数据库正在使用中，请退出后再安装！" --title "提示！" --buttons 1 --press 1
 e2e_drive control Panel3
 expect_key visible 1 "the panel stays after a refused drop"
 # Closing its input ends the second connection.
@@ -127,7 +116,7 @@ say "a wrong password"
 # The engine's logon is sa with an empty password.
 e2e_drive set-text EditPassW "wrong" >/dev/null
 press_ok
-expect_box "connection refused" "提示！" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" 1 1
+expect_box "connection refused" "连接数据库错误，请确认SQLSERVER是否安装或用户名称和密码是否正确" --title "提示！" --buttons 1 --press 1
 e2e_drive control Panel3
 expect_key visible 1 "the panel stays after a connection failure"
 
@@ -136,14 +125,14 @@ mkdir -p "$E2E_DRIVE_C/O'Neil 数据 데이터"
 e2e_drive set-text EditPassW "" >/dev/null
 e2e_drive set-text EditPath "C:\\O'Neil 数据 데이터" >/dev/null
 press_ok
-expect_box "replace question" "问题？" "数据库已经存在，继续安装将清空现有的数据,继续吗？" 6,7 6
-expect_box "restore into the quoted folder" "提示！" "安装数据库成功！" 1 1
+expect_box "replace question" "数据库已经存在，继续安装将清空现有的数据,继续吗？" --title "问题？" --buttons 6,7 --press 6
+expect_box "restore into the quoted folder" "安装数据库成功！" --title "提示！" --buttons 1 --press 1
 expect_true "data file in the quoted folder" test -f "$E2E_DRIVE_C/O'Neil 数据 데이터/QUENTARO_data.MDF"
 expect_true "log file in the quoted folder" test -f "$E2E_DRIVE_C/O'Neil 数据 데이터/QUENTARO_log.LDF"
 expect_true "the quote went doubled" grep -qF "to 'C:\\\\O''Neil 数据 데이터\\\\QUENTARO_data.MDF'" <<<"$(last_restore)"
 
 say "Back hides only the settings panel"
-open_panel >/dev/null
+open_panel SpeedBsjwj
 e2e_drive show Panel1 >/dev/null
 # The chooser panel covers Back but for its rightmost 16 pixels.
 e2e_drive click --control SpeedBljfh --x 50 --y 12 >/dev/null
@@ -153,7 +142,7 @@ e2e_drive control Panel1
 expect_key visible 1 "the chooser panel stays"
 
 say "the exit zone while the settings panel is open"
-open_panel >/dev/null
+open_panel SpeedBsjwj
 expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
 
 e2e_finish

@@ -9,7 +9,7 @@
 # shellcheck disable=SC2119  # e2e_init is called without this script's arguments
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
 
 FIXTURE=$E2E_BIN/e2e_fixture.exe
 [ -f "$FIXTURE" ] || { echo "selftest: no $FIXTURE: build the win64 preset first" >&2; exit 1; }

@@ -11,7 +11,7 @@
 # for win32), E2E_KEEP=1 (keep the folders).
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-source "$QZ_ROOT/tests/e2e/harness.sh"
+source "$QZ_ROOT/scripts/lib/session.sh"
 cd "$QZ_ROOT" || exit 1
 
 build=${1:-win64}

@@ -145,6 +145,14 @@ void FocusCommand(const Words &words)
     Emit("focus", Hex(info.hwndFocus));
     Emit("focus_name", info.hwndFocus ? qz::win::ControlNameOf(info.hwndFocus) : L"");
     Emit("focus_class", info.hwndFocus ? ClassName(info.hwndFocus) : L"");
+    // An edit field's selection: EM_GETSEL answers in its result, no pointer
+    // crosses the processes.
+    std::wstring selection;
+    if (info.hwndFocus && lstrcmpiW(ClassName(info.hwndFocus).c_str(), L"Edit") == 0) {
+        const auto range = static_cast<DWORD>(SendMessageW(info.hwndFocus, EM_GETSEL, 0, 0));
+        selection = std::to_wstring(LOWORD(range)) + L"," + std::to_wstring(HIWORD(range));
+    }
+    Emit("focus_selection", selection);
     Emit("capture", Hex(info.hwndCapture));
 }
 

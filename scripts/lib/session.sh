@@ -1,23 +1,24 @@
-# End-to-end harness: a private X display and Wine prefix per run, programs
-# started under Wine, qzdrive.exe to look at and drive their windows,
-# screenshots, and small assertions. Sourced by scenario scripts after
-# scripts/common.sh:
+# The Wine and Xvfb session: a private X display and Wine prefix per run,
+# programs started under Wine, qzdrive.exe to look at and drive their windows,
+# the stand-in engine, screenshots, and small assertions. Sourced after
+# scripts/common.sh by the end-to-end scenarios, the demo and the benchmarks
+# (with scripts/lib/launcher.sh, the launcher's own steps):
 #
 #   source "$QZ_ROOT/scripts/common.sh"   (or its path relative to the script)
-#   source "$QZ_ROOT/tests/e2e/harness.sh"
+#   source "$QZ_ROOT/scripts/lib/session.sh"
 #   e2e_init
 #   ... e2e_start / e2e_drive / expect_eq ...
 #   e2e_finish
 #
 # Everything the harness starts (Xvfb by its PID, the private prefix's
 # wineserver by `wineserver -k`) is stopped by e2e_cleanup, which e2e_init
-# installs as the EXIT trap. README.md in this folder describes each function.
+# installs as the EXIT trap. tests/e2e/README.md describes each function.
 # shellcheck shell=bash
 # Variables and optional arguments here are for the scripts that source this:
 # shellcheck disable=SC2034,SC2119,SC2120,SC2317
 
 if [ -z "${QZ_ROOT:-}" ] || ! declare -F qz_wine >/dev/null; then
-    echo "harness.sh: source scripts/common.sh first" >&2
+    echo "session.sh: source scripts/common.sh first" >&2
     return 2 2>/dev/null || exit 2
 fi
 
@@ -346,16 +347,6 @@ e2e_rect_field() {
     local parts
     IFS=, read -r -a parts <<<"$1"
     printf '%s' "${parts[$2]}"
-}
-
-# tree_path LINUX_FOLDER: the folder's path in the launcher's folder tree, as
-# qzdrive's tree commands take it: the desktop, Wine's "/" item, then each
-# folder's name.
-tree_path() {
-    local path="桌面|/" part parts
-    IFS=/ read -r -a parts <<<"${1#/}"
-    for part in "${parts[@]}"; do path+="|$part"; done
-    printf '%s' "$path"
 }
 
 # ---------------------------------------------------------------- pictures

@@ -1,0 +1,24 @@
+# The Wine session of the figures below: a private prefix and Xvfb under
+# build/bench, the launcher and the timing programs on a medium. Ended by
+# bench_session_end.
+# shellcheck shell=bash
+
+source "$QZ_ROOT/scripts/lib/session.sh"
+source "$QZ_ROOT/scripts/lib/launcher.sh"
+E2E_DRIVER=$BENCH/win64/tests/e2e/qzdrive.exe
+rm -rf "$BENCH/run" "$BENCH/prefix"
+e2e_work_create "$BENCH/run" || exit 1
+trap 'e2e_cleanup; rm -rf "$BENCH/prefix" "$BENCH/run"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+e2e_xvfb_start 1024x768x24 || exit 1
+e2e_prefix_create "$BENCH/prefix" || exit 1
+e2e_media_create "$BENCH/win64/launcher/qz.exe" || exit 1
+cp "$BENCH"/win64/bench/{minimal_window,paint_timer,shell_list,tree_timer,tree_insert,subfolders_timer}.exe "$E2E_MEDIA/"
+win() { windows_path "$E2E_MEDIA/$1"; }
+
+bench_session_end() {
+    e2e_cleanup
+    trap - EXIT
+    rm -rf "$BENCH/prefix" "$BENCH/run"
+}

@@ -1,0 +1,25 @@
+# File size: stripped copies of the shipped files.
+# shellcheck shell=bash
+
+say "file size"
+size_of() {  # size_of FILE TRIPLE: bytes of a stripped copy
+    local copy=$BENCH/stripped.tmp
+    cp "$1" "$copy" && "$2-strip" "$copy" && stat -c %s "$copy"
+    rm -f "$copy"
+}
+declare -A SIZE SIZE_SOURCE
+for arch in win32 win64; do
+    triple=$([ $arch = win32 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32)
+    for file in qz.exe vorta.dll; do
+        if [ -f "dist/$arch/$file" ]; then
+            SIZE[$arch/$file]=$(size_of "dist/$arch/$file" $triple)
+            SIZE_SOURCE[$arch/$file]="dist/$arch/$file"
+        else
+            built=$BENCH/$arch/launcher/qz.exe
+            [ $file = vorta.dll ] && built=$(find "$BENCH/$arch/checksum" -name vorta.dll | head -n1)
+            SIZE[$arch/$file]=$(size_of "$built" $triple)
+            SIZE_SOURCE[$arch/$file]="build/bench/$arch (no dist/$arch/$file)"
+        fi
+    done
+done
+BENCH_QZ32_SIZE=$(size_of "$BENCH/win32/launcher/qz.exe" i686-w64-mingw32)

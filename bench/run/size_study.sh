@@ -1,0 +1,30 @@
+# The size study: qz.exe (i686) built with other flags.
+# shellcheck shell=bash
+
+declare -A STUDY
+MAP_TABLE=
+# label|compiler flags (empty: the preset's)|linker flags (empty: the preset's)
+STUDY_FLAGS=(
+    "as built (Release: -Os, sections, --gc-sections)||"
+    "-O3 instead of -Os|-O3 -DNDEBUG|"
+    "without --gc-sections||-static -static-libgcc -static-libstdc++"
+)
+DEFAULT_LINK="-static -static-libgcc -static-libstdc++ -Wl,--gc-sections"
+MAP_TABLE=
+if [ "$SIZE_STUDY" = 1 ]; then
+    say "size study: qz.exe (i686) with other flags"
+    for entry in "${STUDY_FLAGS[@]}"; do
+        IFS='|' read -r label cflags lflags <<<"$entry"
+        dir=$BENCH/size-$(tr -c 'a-zA-Z0-9' '-' <<<"$label" | tr -s '-')
+        args=()
+        link=${lflags:-$DEFAULT_LINK}
+        [ "$entry" = "${STUDY_FLAGS[0]}" ] && link+=" -Wl,-Map=$dir.map"
+        [ -n "$cflags" ] && args+=("-DCMAKE_CXX_FLAGS_RELEASE=$cflags" "-DCMAKE_C_FLAGS_RELEASE=$cflags")
+        args+=("-DCMAKE_EXE_LINKER_FLAGS=$link")
+        rm -rf "$dir"
+        (cd "$QZ_ROOT" && cmake --preset win32 -B "$dir" "${args[@]}" >"$dir.configure.log" 2>&1) &&
+            cmake --build "$dir" -j "$JOBS" --target qz >"$dir.build.log" 2>&1 &&
+            STUDY[$label]=$(size_of "$dir/launcher/qz.exe" i686-w64-mingw32)
+        [ -f "$dir.map" ] && MAP_TABLE=$(python3 "$QZ_ROOT/bench/map_sizes.py" "$dir.map" --members 14)
+    done
+fi

@@ -1,0 +1,52 @@
+# Start-up to the first complete paint: the launcher against a minimal window.
+# shellcheck shell=bash
+
+# Five points of the 795 x 576 rectangle centred on the 1024 x 768 screen.
+POINTS="214,196;514,396;814,576;164,616;854,136"
+say "start-up: colours of the finished windows"
+sample() { qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" "$(win "$1")" | sed -nE 's/^colours=(.*)\r?$/\1/p' | tr -d '\r'; }
+COLOURS_MIN=$(sample minimal_window.exe)
+COLOURS_QZ=$(sample qz.exe)
+say "minimal window: $COLOURS_MIN; qz.exe: $COLOURS_QZ"
+paint_once() {  # paint_once PROGRAM COLOURS: milliseconds
+    qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" --colours "$2" --timeout-ms 30000 "$(win "$1")" |
+        tr -d '\r' | sed -nE 's/^paint_ms=//p'
+    sleep 0.3
+}
+say "start-up: $ROUNDS rounds, alternating"
+for round in $(seq "$ROUNDS"); do
+    if [ $((round % 2)) = 1 ]; then
+        record paint-qz "$(paint_once qz.exe "$COLOURS_QZ")"
+        record paint-min "$(paint_once minimal_window.exe "$COLOURS_MIN")"
+    else
+        record paint-min "$(paint_once minimal_window.exe "$COLOURS_MIN")"
+        record paint-qz "$(paint_once qz.exe "$COLOURS_QZ")"
+    fi
+done
+sed -i '/^$/d' "$RESULTS"/paint-*.txt
+
+# One traced start of each (Wine's own timestamps; tracing slows everything,
+# so these times are longer than the figures above): when the program file,
+# its last DLL before the first window, the display driver and the theming
+# library were loaded, and when the paint was seen, in ms after CreateProcess.
+say "start-up: one traced run of each"
+timeline() {  # timeline PROGRAM COLOURS: "exe=..;dlls=..;driver=..;theme=..;painted=.."
+    local trace=$BENCH/trace-$1.txt
+    WINEDEBUG=+timestamp,+loaddll,+process qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" \
+        --colours "$2" --timeout-ms 30000 "$(win "$1")" >"$trace" 2>&1
+    awk -v program="$1" '
+        /CreateProcessInternalW app/ && index($0, program) { split($1, t, ":"); start = t[1]; next }
+        start == "" { next }
+        /loaddll:build_module Loaded/ {
+            split($1, t, ":"); at = (t[1] - start) * 1000
+            if (index($0, program)) exe = at
+            else if ($0 ~ /winex11\.drv/) { if (driver == "") driver = at }
+            else if ($0 ~ /uxtheme\.dll/) { if (theme == "") theme = at }
+            else if (driver == "") dlls = at
+        }
+        /^paint_ms=/ { sub(/\r$/, ""); split($0, p, "="); painted = p[2] }
+        END { printf "exe=%.0f;dlls=%.0f;driver=%.0f;theme=%.0f;painted=%.0f\n", exe, dlls, driver, theme, painted }
+    ' "$trace"
+}
+TIMELINE_MIN=$(timeline minimal_window.exe "$COLOURS_MIN")
+TIMELINE_QZ=$(timeline qz.exe "$COLOURS_QZ")
