@@ -17,6 +17,7 @@
 #include "win32/handles.h"
 #include "win32/modal.h"
 #include "win32/off_thread.h"
+#include "win32/platform.h"
 #include "win32/window_procedure.h"
 
 #include <windows.h>
@@ -124,6 +125,7 @@ public:
             throw std::bad_alloc();
         case kThrowNonStandard:
             throw 42;
+        case WM_SETCURSOR: cursorHits.push_back(static_cast<short>(LOWORD(lParam))); break;
         case WM_NOTIFY:
             if (tree != nullptr)
                 return tree->OnNotify(*reinterpret_cast<NMHDR *>(lParam));
@@ -136,6 +138,7 @@ public:
 
     bool failPaint = false;
     std::atomic<int> paints{0};
+    std::vector<int> cursorHits;  // the hit-test code of each WM_SETCURSOR
     qz::win::FolderTreeView *tree = nullptr;
 
 private:
@@ -363,6 +366,27 @@ void CheckBoxOrder(HWND main)
     CloseHandle(thread);
 }
 
+// The end of a step puts back the cursor of the window under the pointer at
+// once, not at the pointer's next move, and leaves the pointer where it is.
+void CheckCursorRefresh(HWND window, Probe &probe)
+{
+    RECT area{};
+    GetWindowRect(window, &area);
+    const POINT inside{area.left + 100, area.top + 100};
+    SetCursorPos(inside.x, inside.y);
+    qz::win::Platform platform(GetModuleHandleW(nullptr));
+    platform.Attach(nullptr, window);
+    platform.SetBusy(true);
+    probe.cursorHits.clear();
+    platform.SetBusy(false);
+    POINT after{};
+    GetCursorPos(&after);
+    Check(!probe.cursorHits.empty() && probe.cursorHits.back() == HTCLIENT,
+          "the window under the pointer sets its cursor as soon as the step ends",
+          std::to_string(probe.cursorHits.size()) + " WM_SETCURSOR");
+    Check(after.x == inside.x && after.y == inside.y, "the pointer stays where it was");
+}
+
 void Run()
 {
     RecordingServices services;
@@ -428,6 +452,7 @@ void Run()
     probe.tree = nullptr;
     Check(IsWindow(window.get()) != FALSE, "the window lives on");
 
+    CheckCursorRefresh(window.get(), probe);
     CheckOffUiThread(window.get(), probe);
     CheckBoxOrder(window.get());
 }
