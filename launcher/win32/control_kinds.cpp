@@ -32,18 +32,15 @@ constexpr WindowKind Container(ControlKind kind, const wchar_t *windowClass)
             .style = WS_CLIPCHILDREN,
             .exStyle = WS_EX_CONTROLPARENT,
             .container = true,
-            .make = Make<ContainerWindow>};
+            .make = MakeContainer};
 }
 
 const WindowKind kKinds[] = {
-    {.kind = ControlKind::Image, .windowClass = L"QzImage", .ownClass = true, .make = Make<ImageWindow>},
-    {.kind = ControlKind::Label, .windowClass = L"QzLabel", .ownClass = true, .make = Make<LabelWindow>},
+    {.kind = ControlKind::Image, .windowClass = L"QzImage", .ownClass = true, .make = MakeImage},
+    {.kind = ControlKind::Label, .windowClass = L"QzLabel", .ownClass = true, .make = MakeLabel},
     Container(ControlKind::Panel, L"QzPanel"),
     Container(ControlKind::GroupBox, L"QzGroupBox"),
-    {.kind = ControlKind::SpeedButton,
-     .windowClass = L"QzSpeedButton",
-     .ownClass = true,
-     .make = Make<SpeedButtonWindow>},
+    {.kind = ControlKind::SpeedButton, .windowClass = L"QzSpeedButton", .ownClass = true, .make = MakeSpeedButton},
     {.kind = ControlKind::PushButton,
      .windowClass = L"BUTTON",
      .style = BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP,

@@ -13,82 +13,31 @@ COLORREF TextColour(const FontSpec &font)
     return font.colour == kWindowTextColour ? GetSysColor(COLOR_WINDOWTEXT) : font.colour;
 }
 
-}  // namespace
+class OwnControl : public ControlBehaviour {
+public:
+    OwnControl(Control &control, const ControlContext &context)
+        : ControlBehaviour(context.errors), control_(control), context_(context)
+    {}
 
-void ImageWindow::Paint(HDC dc, const RECT &client)
-{
-    context_.background.Paint(dc, window_, client);
-}
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-void LabelWindow::Paint(HDC dc, const RECT &client)
-{
-    if (control_.Transparent())
-        context_.background.Paint(dc, window_, client);
-    else
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    const std::wstring text = Widen(control_.Text());
-    RECT area = client;
-    SetTextColor(dc, control_.Enabled() ? TextColour(control_.Row().font) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_TOP | DT_NOPREFIX);
-}
+protected:
+    virtual void Paint(HDC dc, const RECT &client) = 0;
+    // Labels and speed buttons take clicks; the others do not.
+    virtual bool Clickable() const { return false; }
+    virtual bool TracksPointer() const { return false; }
 
-void ContainerWindow::Paint(HDC dc, const RECT &client)
-{
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (control_.Row().kind == ControlKind::Panel) {
-        RECT edge = client;
-        DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-        return;
-    }
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    RECT frame = client;
-    frame.top += metrics.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    const std::wstring text = Widen(control_.Text());
-    if (text.empty())
-        return;
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    RECT caption{8, 0, 8 + size.cx + 2, metrics.tmHeight};
-    FillRect(dc, &caption, GetSysColorBrush(COLOR_BTNFACE));
-    SetTextColor(dc, TextColour(control_.Row().font));
-    TextOutW(dc, 9, 0, text.c_str(), static_cast<int>(text.size()));
-}
+    Control &control_;
+    ControlContext context_;
+    HWND window_ = nullptr;  // bound at WM_NCCREATE
+    bool pressed_ = false;
+    bool hot_ = false;
 
-void SpeedButtonWindow::Paint(HDC dc, const RECT &client)
-{
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    RECT face = client;
-    const bool enabled = control_.Enabled();
-    const bool raised = (control_.Row().flags & kRaised) != 0;
-    if (enabled && pressed_ && hot_)
-        DrawEdge(dc, &face, raised ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
-    else if (raised)
-        DrawEdge(dc, &face, EDGE_RAISED, BF_RECT);
-    else if (enabled && hot_)
-        DrawEdge(dc, &face, BDR_RAISEDINNER, BF_RECT);
-    if (pressed_ && hot_)
-        OffsetRect(&face, 1, 1);
-    if (control_.Row().flags & kGlyph) {
-        context_.background.DrawGlyph(dc, face, enabled);
-        return;
-    }
-    const std::wstring text = Widen(control_.Text());
-    constexpr UINT kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-    if (enabled) {
-        SetTextColor(dc, TextColour(control_.Row().font));
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face, kCentred);
-        return;
-    }
-    // Disabled text: embossed, as Windows draws it.
-    RECT shadow = face;
-    OffsetRect(&shadow, 1, 1);
-    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shadow, kCentred);
-    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face, kCentred);
-}
+private:
+    void OnButtonUp(LPARAM lParam);
+
+    HFONT font_ = nullptr;
+};
 
 LRESULT OwnControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -169,6 +118,133 @@ void OwnControl::OnButtonUp(LPARAM lParam)
     const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (PtInRect(&client, at) && control_.Enabled())
         context_.events.Click(control_);
+}
+
+class ImageWindow final : public OwnControl {
+public:
+    using OwnControl::OwnControl;
+
+private:
+    void Paint(HDC dc, const RECT &client) override { context_.background.Paint(dc, window_, client); }
+};
+
+class LabelWindow final : public OwnControl {
+public:
+    using OwnControl::OwnControl;
+
+private:
+    bool Clickable() const override { return true; }
+    void Paint(HDC dc, const RECT &client) override
+    {
+        if (control_.Transparent())
+            context_.background.Paint(dc, window_, client);
+        else
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        const std::wstring text = Widen(control_.Text());
+        RECT area = client;
+        SetTextColor(dc, control_.Enabled() ? TextColour(control_.Row().font) : GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    }
+};
+
+class ContainerWindow final : public OwnControl {
+public:
+    using OwnControl::OwnControl;
+
+private:
+    void Paint(HDC dc, const RECT &client) override
+    {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        if (control_.Row().kind == ControlKind::Panel) {
+            RECT edge = client;
+            DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+            return;
+        }
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        RECT frame = client;
+        frame.top += metrics.tmHeight / 2;
+        DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        const std::wstring text = Widen(control_.Text());
+        if (text.empty())
+            return;
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        RECT caption{8, 0, 8 + size.cx + 2, metrics.tmHeight};
+        FillRect(dc, &caption, GetSysColorBrush(COLOR_BTNFACE));
+        SetTextColor(dc, TextColour(control_.Row().font));
+        TextOutW(dc, 9, 0, text.c_str(), static_cast<int>(text.size()));
+    }
+};
+
+class SpeedButtonWindow final : public OwnControl {
+public:
+    using OwnControl::OwnControl;
+
+private:
+    bool Clickable() const override { return true; }
+    bool TracksPointer() const override { return true; }
+    void Paint(HDC dc, const RECT &client) override
+    {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        RECT face = client;
+        const bool enabled = control_.Enabled();
+        const bool raised = (control_.Row().flags & kRaised) != 0;
+        if (enabled && pressed_ && hot_)
+            DrawEdge(dc, &face, raised ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
+        else if (raised)
+            DrawEdge(dc, &face, EDGE_RAISED, BF_RECT);
+        else if (enabled && hot_)
+            DrawEdge(dc, &face, BDR_RAISEDINNER, BF_RECT);
+        if (pressed_ && hot_)
+            OffsetRect(&face, 1, 1);
+        if (control_.Row().flags & kGlyph) {
+            context_.background.DrawGlyph(dc, face, enabled);
+            return;
+        }
+        const std::wstring text = Widen(control_.Text());
+        constexpr UINT kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+        if (enabled) {
+            SetTextColor(dc, TextColour(control_.Row().font));
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face, kCentred);
+            return;
+        }
+        // Disabled text: embossed, as Windows draws it.
+        RECT shadow = face;
+        OffsetRect(&shadow, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shadow, kCentred);
+        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face, kCentred);
+    }
+};
+
+template <typename Window>
+std::unique_ptr<ControlBehaviour> Make(Control &control, const ControlContext &context)
+{
+    return std::make_unique<Window>(control, context);
+}
+
+}  // namespace
+
+std::unique_ptr<ControlBehaviour> MakeImage(Control &control, const ControlContext &context)
+{
+    return Make<ImageWindow>(control, context);
+}
+
+std::unique_ptr<ControlBehaviour> MakeLabel(Control &control, const ControlContext &context)
+{
+    return Make<LabelWindow>(control, context);
+}
+
+std::unique_ptr<ControlBehaviour> MakeContainer(Control &control, const ControlContext &context)
+{
+    return Make<ContainerWindow>(control, context);
+}
+
+std::unique_ptr<ControlBehaviour> MakeSpeedButton(Control &control, const ControlContext &context)
+{
+    return Make<SpeedButtonWindow>(control, context);
 }
 
 }  // namespace qz::win
