@@ -1,7 +1,7 @@
 # The size study: qz.exe (i686) built with other flags.
 # shellcheck shell=bash
 
-declare -A STUDY
+declare -A STUDY=()
 MAP_TABLE=
 # label|compiler flags (empty: the preset's)|linker flags (empty: the preset's)
 STUDY_FLAGS=(
