@@ -11,12 +11,6 @@ namespace qz::win {
 
 namespace {
 
-template <typename Behaviour>
-std::unique_ptr<ControlBehaviour> Make(Control &control, const ControlContext &context)
-{
-    return std::make_unique<Behaviour>(control, context);
-}
-
 std::unique_ptr<ControlBehaviour> MakeFolderTree(Control &control, const ControlContext &context)
 {
     return std::make_unique<FolderTreeView>(context.folders, context.errors, context.events, control, context.main);
@@ -44,13 +38,13 @@ const WindowKind kKinds[] = {
     {.kind = ControlKind::PushButton,
      .windowClass = L"BUTTON",
      .style = BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP,
-     .make = Make<PushButton>},
+     .make = MakeBehaviour<PushButton>},
     {.kind = ControlKind::Edit,
      .windowClass = L"EDIT",
      .style = WS_TABSTOP | ES_AUTOHSCROLL,
      .exStyle = WS_EX_CLIENTEDGE,
      .selectsTextOnTab = true,
-     .make = Make<EditField>},
+     .make = MakeBehaviour<EditField>},
     {.kind = ControlKind::FolderTree,
      .windowClass = WC_TREEVIEWW,
      .style = WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS,

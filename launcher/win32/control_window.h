@@ -15,6 +15,8 @@
 
 #include <memory>
 #include <optional>
+#include <span>
+#include <string_view>
 
 namespace qz::win {
 
@@ -70,5 +72,22 @@ struct ControlWindow {
     UniqueWindow window;
     std::optional<ControlName> name;
 };
+
+// The record of the control of that name whose window is there; nullptr when
+// there is none.
+inline const ControlWindow *FindControlWindow(std::span<const ControlWindow> windows, std::string_view name)
+{
+    for (const ControlWindow &record : windows)
+        if (record.control.Name() == name && record.window)
+            return &record;
+    return nullptr;
+}
+
+// The factory of a kind's object, as the table of kinds names it.
+template <typename Behaviour>
+std::unique_ptr<ControlBehaviour> MakeBehaviour(Control &control, const ControlContext &context)
+{
+    return std::make_unique<Behaviour>(control, context);
+}
 
 }  // namespace qz::win

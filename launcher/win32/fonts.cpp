@@ -4,9 +4,9 @@
 
 namespace qz::win {
 
-HFONT Fonts::For(const FontSpec &spec)
+HFONT Fonts::For(const FontSpec &asked)
 {
-    const FontSpec &font = spec.face.empty() ? kFormFont : spec;
+    const FontSpec &font = asked.face.empty() ? kFormFont : asked;
     auto &handle = fonts_[std::make_tuple(font.face, font.height, font.bold)];
     if (!handle) {
         handle.reset(CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,

@@ -76,9 +76,8 @@ HWND FormWindow::WindowNamed(std::string_view name) const
 {
     if (name.empty())
         return main_.get();
-    for (const ControlWindow &record : windows_)
-        if (record.control.Name() == name)
-            return record.window.get();
+    if (const ControlWindow *record = FindControlWindow(windows_, name))
+        return record->window.get();
     throw Error("no window made for " + std::string(name));
 }
 

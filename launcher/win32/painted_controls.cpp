@@ -219,32 +219,26 @@ private:
     }
 };
 
-template <typename Window>
-std::unique_ptr<ControlBehaviour> Make(Control &control, const ControlContext &context)
-{
-    return std::make_unique<Window>(control, context);
-}
-
 }  // namespace
 
 std::unique_ptr<ControlBehaviour> MakeImage(Control &control, const ControlContext &context)
 {
-    return Make<ImageWindow>(control, context);
+    return MakeBehaviour<ImageWindow>(control, context);
 }
 
 std::unique_ptr<ControlBehaviour> MakeLabel(Control &control, const ControlContext &context)
 {
-    return Make<LabelWindow>(control, context);
+    return MakeBehaviour<LabelWindow>(control, context);
 }
 
 std::unique_ptr<ControlBehaviour> MakeContainer(Control &control, const ControlContext &context)
 {
-    return Make<ContainerWindow>(control, context);
+    return MakeBehaviour<ContainerWindow>(control, context);
 }
 
 std::unique_ptr<ControlBehaviour> MakeSpeedButton(Control &control, const ControlContext &context)
 {
-    return Make<SpeedButtonWindow>(control, context);
+    return MakeBehaviour<SpeedButtonWindow>(control, context);
 }
 
 }  // namespace qz::win

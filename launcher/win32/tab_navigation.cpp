@@ -9,14 +9,6 @@ namespace qz::win {
 
 namespace {
 
-const ControlWindow *Find(std::span<const ControlWindow> windows, std::string_view name)
-{
-    for (const ControlWindow &record : windows)
-        if (record.control.Name() == name && record.window)
-            return &record;
-    return nullptr;
-}
-
 void Append(std::span<const ControlWindow> windows, std::string_view parent,
             std::vector<const ControlWindow *> &sequence)
 {
@@ -32,7 +24,7 @@ void Append(std::span<const ControlWindow> windows, std::string_view parent,
         children.insert(at, &row);
     }
     for (const ControlSpec *row : children) {
-        const ControlWindow *record = Find(windows, row->name);
+        const ControlWindow *record = FindControlWindow(windows, row->name);
         if (record == nullptr)
             continue;
         HWND window = record->window.get();
