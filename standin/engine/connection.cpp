@@ -1,6 +1,8 @@
 #include "connection.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -22,6 +24,33 @@ constexpr std::string_view kLoginDatabaseBefore = "master";
 bool IsConnectionSetup(const Statement &statement)
 {
     return std::holds_alternative<ConnectionSetting>(statement) || std::holds_alternative<EmptyBatch>(statement);
+}
+
+std::uint64_t NextConnectionNumber()
+{
+    static std::atomic<std::uint64_t> next{1};
+    return next++;
+}
+
+std::string Hex(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+// "ok", "ok, 1 row" or "error 3702: Cannot drop ...", for the log.
+std::string Summary(const StatementResult &result)
+{
+    for (const ServerMessage &message : result.messages) {
+        if (message.IsError())
+            return "error " + std::to_string(message.number) + ": " + message.text;
+    }
+    if (result.failed)
+        return "failed";
+    if (result.result_set)
+        return "ok, " + std::to_string(result.result_set->rows.size()) + " row(s)";
+    return "ok";
 }
 
 }  // namespace
@@ -55,9 +84,11 @@ std::uint32_t NegotiatePacketSize(std::uint32_t requested)
     return std::clamp(requested, tds::kMinPacketSize, tds::kMaxPacketSize);
 }
 
-Connection::Connection(int fd, Engine &engine, BatchLog &log, Delays delays)
-    : channel_(fd), engine_(engine), log_(log), delays_(delays)
-{}
+Connection::Connection(int fd, Engine &engine, EngineLog &log, Delays delays)
+    : channel_(fd), engine_(engine), log_(log), delays_(delays), number_(NextConnectionNumber())
+{
+    log_.Event(number_, "connected");
+}
 
 Connection::~Connection()
 {
@@ -71,10 +102,13 @@ void Connection::Run()
         if (LogIn())
             Serve();
     } catch (const ProtocolError &error) {
+        log_.Event(number_, std::string("closed on a protocol error: ") + error.what());
         std::cerr << "qzengine: connection closed: " << error.what() << '\n';
     } catch (const std::exception &error) {
+        log_.Event(number_, std::string("failed: ") + error.what());
         std::cerr << "qzengine: connection failed: " << error.what() << '\n';
     }
+    log_.Event(number_, "ends");
     // A refused login, a protocol error or a client that left: either way
     // the client must see the connection end now.
     channel_.Shutdown();
@@ -146,35 +180,51 @@ bool Connection::SendStatementResult(const StatementResult &result)
 bool Connection::LogIn()
 {
     tds::Message message;
-    if (NextMessage(message, std::nullopt) != Next::Message)
+    if (NextMessage(message, std::nullopt) != Next::Message) {
+        log_.Event(number_, "the client left before its login");
         return false;
+    }
     if (message.Is(PacketType::PreLogin)) {
         Bytes reply = tds::PreLoginReply(tds::ParsePreLogin(message.payload));
         if (!SendReply(reply, tds::kDefaultPacketSize))
             return false;
-        if (NextMessage(message, std::nullopt) != Next::Message)
+        if (NextMessage(message, std::nullopt) != Next::Message) {
+            log_.Event(number_, "the client left after PRELOGIN");
             return false;
+        }
     }
     if (!message.Is(PacketType::Login7))
         throw ProtocolError("expected a LOGIN7 request");
     const tds::Login7 login = tds::ParseLogin7(message.payload);
 
+    log_.Event(number_, "login of user '" + login.user_name + "' to database '" + login.database + "', TDS " +
+                            Hex(login.tds_version));
+
     // The client gives up after its login time-out and closes the socket.
-    if (delays_.login.count() > 0 && WaitWatchingSocket(delays_.login) != WaitOutcome::Elapsed)
-        return false;
+    if (delays_.login.count() > 0) {
+        log_.Event(number_, "login stalls " + std::to_string(delays_.login.count()) + " ms");
+        if (WaitWatchingSocket(delays_.login) != WaitOutcome::Elapsed) {
+            log_.Event(number_, "the client gave up during the login stall");
+            return false;
+        }
+    }
 
     std::optional<std::uint32_t> version = NegotiateVersion(login.tds_version);
     version_ = version.value_or(tds::kVersion71);
     tds::TokenWriter writer(version_);
     LoginOutcome outcome;
-    if (!version)
+    if (!version) {
         outcome.messages.push_back(messages::LoginFailed(login.user_name));
-    else if (login.integrated_security)
+        outcome.refusal = "TDS version older than 7.1";
+    } else if (login.integrated_security) {
         outcome.messages.push_back(messages::UntrustedLoginFailed());
-    else
+        outcome.refusal = "integrated security asked for";
+    } else {
         outcome = engine_.Login(login.user_name, login.password, login.database);
+    }
 
     if (!outcome.client) {
+        log_.Event(number_, "login refused: " + outcome.refusal);
         for (const ServerMessage &refusal : outcome.messages)
             writer.Error(refusal);
         writer.Done(tds::kDoneError, tds::kCommandNone, 0);
@@ -188,8 +238,11 @@ bool Connection::LogIn()
     writer.EnvChange(tds::EnvChange::PacketSize, std::to_string(packet_size), std::to_string(tds::kDefaultPacketSize));
     writer.Done(tds::kDoneFinal, tds::kCommandNone, 0);
     // The new size holds from the next message on.
-    if (!SendReply(writer.Take(), tds::kDefaultPacketSize))
+    if (!SendReply(writer.Take(), tds::kDefaultPacketSize)) {
+        log_.Event(number_, "login accepted, but the reply could not be sent");
         return false;
+    }
+    log_.Event(number_, "login accepted: database '" + outcome.database + "'");
     packet_size_ = packet_size;
     return true;
 }
@@ -198,14 +251,17 @@ void Connection::Serve()
 {
     for (;;) {
         tds::Message message;
-        if (NextMessage(message, std::nullopt) != Next::Message)
+        if (NextMessage(message, std::nullopt) != Next::Message) {
+            log_.Event(number_, "the client closed the connection");
             return;
+        }
         bool open = true;
         if (message.ignored) {
             open = SendDone(tds::kDoneFinal);
         } else if (message.Is(PacketType::Attention)) {
             // Also when the statement it meant has long been answered: the
             // client waits for this acknowledgement either way.
+            log_.Event(number_, "attention after the reply");
             open = SendDone(tds::kDoneAttention);
         } else if (message.Is(PacketType::SqlBatch)) {
             open = HandleBatch(message);
@@ -225,18 +281,25 @@ void Connection::Serve()
 bool Connection::HandleBatch(const tds::Message &message)
 {
     const std::string text = tds::SqlBatchText(message.payload, version_);
-    log_.Append(text);
+    log_.Batch(number_, text);
     const Statement statement = ParseStatement(text);
-    if (delays_.close_on_restore && std::holds_alternative<RestoreDatabase>(statement))
+    if (delays_.close_on_restore && std::holds_alternative<RestoreDatabase>(statement)) {
+        log_.Event(number_, "the restore closes the connection, as told");
         return false;
+    }
     if (delays_.statement.count() > 0 && !IsConnectionSetup(statement)) {
+        log_.Event(number_, "the statement stalls " + std::to_string(delays_.statement.count()) + " ms");
         switch (WaitWatchingSocket(delays_.statement)) {
         case WaitOutcome::Elapsed: break;
-        case WaitOutcome::Attention: return SendDone(tds::kDoneAttention);
-        case WaitOutcome::Closed: return false;
+        case WaitOutcome::Attention:
+            log_.Event(number_, "attention during the stall: the statement is cancelled");
+            return SendDone(tds::kDoneAttention);
+        case WaitOutcome::Closed: log_.Event(number_, "the client left during the stall"); return false;
         }
     }
-    return SendStatementResult(engine_.Execute(*client_id_, statement));
+    const StatementResult result = engine_.Execute(*client_id_, statement);
+    log_.Event(number_, "answered: " + Summary(result));
+    return SendStatementResult(result);
 }
 
 }  // namespace qz::engine

@@ -5,7 +5,7 @@
 #include <deque>
 #include <optional>
 
-#include "batch_log.h"
+#include "engine_log.h"
 #include "engine.h"
 #include "packet_channel.h"
 #include "tds_packet.h"
@@ -28,7 +28,7 @@ struct Delays {
 // packets until the client leaves. Runs on its own thread; never throws.
 class Connection {
 public:
-    Connection(int fd, Engine &engine, BatchLog &log, Delays delays);
+    Connection(int fd, Engine &engine, EngineLog &log, Delays delays);
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
     ~Connection();
@@ -57,13 +57,14 @@ private:
 
     PacketChannel channel_;
     Engine &engine_;
-    BatchLog &log_;
+    EngineLog &log_;
     Delays delays_;
     tds::MessageAssembler assembler_;
     std::deque<tds::Message> pending_;
     std::optional<ClientId> client_id_;
     std::uint32_t version_ = 0;
     std::uint32_t packet_size_ = 0;
+    std::uint64_t number_;  // in the engine's log
 };
 
 // The version both sides speak: the client's, at most 7.4; nothing for a

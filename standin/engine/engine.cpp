@@ -53,6 +53,9 @@ LoginOutcome Engine::Login(std::string_view user, std::string_view password, std
     LoginOutcome outcome;
     if (!EqualsIgnoringCase(user, config_.user) || password != config_.password) {
         outcome.messages.push_back(messages::LoginFailed(user));
+        outcome.refusal = !EqualsIgnoringCase(user, config_.user)
+                              ? "user '" + std::string(user) + "' is not the engine's user '" + config_.user + "'"
+                              : "wrong password for '" + std::string(user) + "'";
         return outcome;
     }
     if (database.empty())
@@ -62,6 +65,7 @@ LoginOutcome Engine::Login(std::string_view user, std::string_view password, std
     if (found == nullptr) {
         outcome.messages.push_back(messages::CannotOpenLoginDatabase(database));
         outcome.messages.push_back(messages::LoginFailed(user));
+        outcome.refusal = "no database '" + std::string(database) + "'";
         return outcome;
     }
     outcome.client = next_client_++;

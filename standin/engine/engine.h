@@ -32,7 +32,8 @@ using ClientId = std::uint64_t;
 struct LoginOutcome {
     std::optional<ClientId> client;       // set when the login is accepted
     std::string database;                 // the client's database, as catalogued
-    std::vector<ServerMessage> messages;  // why it was refused
+    std::vector<ServerMessage> messages;  // what the client is told of a refusal
+    std::string refusal;                  // why, for the engine's log
 };
 
 // The database engine without its protocol: logins, the clients' current

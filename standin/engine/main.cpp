@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch_log.h"
+#include "engine_log.h"
 #include "engine.h"
 #include "make_backup.h"
 #include "options.h"
@@ -50,7 +50,7 @@ int Serve(ServeOptions options)
     config.user = options.user;
     config.password = options.password;
     Engine engine(std::move(config));
-    BatchLog log(options.state_folder / kBatchLogFileName);
+    EngineLog log(options.state_folder);
     Delays delays;
     delays.statement = options.statement_stall;
     delays.login = options.login_stall;

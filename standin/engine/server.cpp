@@ -28,7 +28,7 @@ constexpr int kListenBacklog = 16;
 
 }  // namespace
 
-Server::Server(Engine &engine, BatchLog &log, Delays delays) : engine_(engine), log_(log), delays_(delays) {}
+Server::Server(Engine &engine, EngineLog &log, Delays delays) : engine_(engine), log_(log), delays_(delays) {}
 
 Server::~Server()
 {

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "batch_log.h"
+#include "engine_log.h"
 #include "connection.h"
 #include "engine.h"
 #include "unique_fd.h"
@@ -20,7 +20,7 @@ namespace qz::engine {
 // socket down and joins all threads.
 class Server {
 public:
-    Server(Engine &engine, BatchLog &log, Delays delays);
+    Server(Engine &engine, EngineLog &log, Delays delays);
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
     ~Server();
@@ -46,7 +46,7 @@ private:
     void ReapFinished();
 
     Engine &engine_;
-    BatchLog &log_;
+    EngineLog &log_;
     Delays delays_;
     UniqueFd listener_;
     UniqueFd wake_read_;

@@ -25,6 +25,14 @@ engine_pid=$(sed -nE 's/^==> stand-in engine \(pid ([0-9]+)\).*/\1/p' "$log")
 expect_true "the engine's pid was reported" test -n "$engine_pid"
 expect_true "the engine stopped" grep -qx '==> engine stopped' "$log"
 expect_true "no engine process is left" bash -c "! kill -0 ${engine_pid:-0} 2>/dev/null"
+media=$QZ_ROOT/dist/media
+expect_true "the demo says first which launcher it runs" \
+    sh -c "head -n 3 '$log' | grep -qF 'demo: the launcher as it ships, the i686 build'"
+expect_true "the medium's launcher is the shipped i686 build" cmp -s "$QZ_ROOT/dist/win32/qz.exe" "$media/qz.exe"
+expect_true "the medium's launcher is a 32-bit program" qz_pe_is_32bit "$media/qz.exe"
+for file in vorta.dll vorta.h README.txt; do
+    expect_true "the medium has the i686 $file beside the launcher" cmp -s "$QZ_ROOT/dist/win32/$file" "$media/$file"
+done
 expect_true "the medium holds the launcher and its companions" \
     test -f "$QZ_ROOT/dist/media/qz.exe" -a -f "$QZ_ROOT/dist/media/Msde/SETUP.EXE" \
     -a -f "$QZ_ROOT/dist/media/tovk/setup.exe" -a -f "$QZ_ROOT/dist/media/Data/QUENTARO.bak"

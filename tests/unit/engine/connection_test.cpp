@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <sstream>
 #include <thread>
 
 #include "backup_format.h"
@@ -38,7 +39,7 @@ protected:
         config.drives.Add('D', root_ / "d");
         config.drives.Add('E', root_ / "e");
         engine_ = std::make_unique<Engine>(std::move(config));
-        log_ = std::make_unique<BatchLog>(root_ / "state" / kBatchLogFileName);
+        log_ = std::make_unique<EngineLog>(root_ / "state");
     }
 
     ~ConnectionTest() override { Hang(); }
@@ -94,7 +95,7 @@ protected:
 
     testing::TempFolder root_;
     std::unique_ptr<Engine> engine_;
-    std::unique_ptr<BatchLog> log_;
+    std::unique_ptr<EngineLog> log_;
     UniqueFd server_end_;
     UniqueFd client_end_;
     std::thread server_;
@@ -315,6 +316,61 @@ TEST_F(ConnectionTest, BatchesAreLoggedOneALineEscaped) {
               "select * from sysdatabases where name='a\\\\b'\\r\\n\nset textsize 1\n");
 }
 
+// The events of each connection, with the time and its number: "hh:mm:ss.mmm #N ...".
+std::vector<std::string> EventsOf(const fs::path &state, const std::string &needle) {
+    std::vector<std::string> lines;
+    std::istringstream text(testing::ReadText(state / kEventLogFileName));
+    for (std::string line; std::getline(text, line);) {
+        if (line.find(needle) != std::string::npos)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(ConnectionTest, EventsSayWhyALoginWasRefusedAndWhatEachBatchGot) {
+    Open();
+    testing::LoginRequest wrong_password;
+    wrong_password.password = "wrong";
+    LogIn(wrong_password);
+    EXPECT_TRUE(client_->WaitForClose());
+    Hang();
+    Open();
+    testing::LoginRequest stranger;
+    stranger.user = "bob";
+    LogIn(stranger);
+    EXPECT_TRUE(client_->WaitForClose());
+    Hang();
+    Open();
+    testing::LoginRequest no_database;
+    no_database.database = "NOPE";
+    LogIn(no_database);
+    EXPECT_TRUE(client_->WaitForClose());
+    Hang();
+    Open();
+    LogIn();
+    Batch("drop database QUENTARO");
+    Hang();
+
+    const fs::path state = root_ / "state";
+    const std::vector<std::string> refused = EventsOf(state, "login refused: ");
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_NE(refused[0].find("wrong password for 'sa'"), std::string::npos) << refused[0];
+    EXPECT_NE(refused[1].find("user 'bob' is not the engine's user 'sa'"), std::string::npos) << refused[1];
+    EXPECT_NE(refused[2].find("no database 'NOPE'"), std::string::npos) << refused[2];
+    const std::vector<std::string> accepted = EventsOf(state, "login accepted: database 'master'");
+    ASSERT_EQ(accepted.size(), 1u);
+    const std::string number = accepted[0].substr(12, accepted[0].find(' ', 13) - 12);
+    EXPECT_EQ(EventsOf(state, number + " batch: drop database QUENTARO").size(), 1u);
+    EXPECT_EQ(EventsOf(state, number + " answered: error 3701: Cannot drop").size(), 1u);
+    EXPECT_EQ(EventsOf(state, number + " the client closed the connection").size(), 1u);
+    for (const std::string &line : EventsOf(state, "#")) {
+        ASSERT_GE(line.size(), 15u);
+        EXPECT_EQ(line.substr(2, 1) + line.substr(5, 1) + line.substr(8, 1) + line.substr(12, 2), "::. #") << line;
+    }
+    EXPECT_EQ(EventsOf(state, " connected").size(), 4u);
+    EXPECT_EQ(EventsOf(state, " ends").size(), 4u);
+}
+
 // ---- attention and stalls
 
 TEST_F(ConnectionTest, AttentionWhenIdleIsAcknowledged) {
@@ -397,7 +453,7 @@ TEST(Server, ServesOnAPortItChoseAndStopsWithConnectionsOpen) {
     EngineConfig config;
     config.state_folder = root / "state";
     Engine engine(std::move(config));
-    BatchLog log(root / "state" / kBatchLogFileName);
+    EngineLog log(root / "state");
     Server server(engine, log, Delays{});
     std::uint16_t port = server.Start("127.0.0.1", 0);
     ASSERT_NE(port, 0);
@@ -425,7 +481,7 @@ TEST(Server, BindingABusyPortThrows) {
     EngineConfig config;
     config.state_folder = root / "state";
     Engine engine(std::move(config));
-    BatchLog log(root / "state" / kBatchLogFileName);
+    EngineLog log(root / "state");
     Server first(engine, log, Delays{});
     std::uint16_t port = first.Start("127.0.0.1", 0);
     Server second(engine, log, Delays{});
