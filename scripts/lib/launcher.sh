@@ -14,6 +14,13 @@ open_panel() {
     e2e_drive control Panel3 --visible 1 --timeout-ms 10000 >/dev/null
 }
 
+# close_panel: the settings panel's Back, and a wait until the panel is gone
+# (a click on what lies under it reaches it only then).
+close_panel() {
+    e2e_drive click --control SpeedBljfh >/dev/null
+    e2e_drive control Panel3 --visible 0 --timeout-ms 10000 >/dev/null
+}
+
 # press_ok: the settings panel's OK, which runs the restore.
 press_ok() { e2e_drive click --control SpeedBQD >/dev/null; }
 

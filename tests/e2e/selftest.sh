@@ -295,5 +295,40 @@ expect_true "the second run exits" e2e_wait_exit 10000
 expect_eq "exit code of the second run" 5 "$E2E_EXIT_CODE"
 expect_true "its window is gone" e2e_drive wait-gone --class TForm_qz
 
+# What a failed check reports: whether the program runs, or its end and exit
+# code (kept for a later wait: a child is reaped once), the last qzdrive call
+# and its answer, the engine's last events. Reports go to a file, from this
+# shell (a subshell cannot reap this shell's children).
+report=$E2E_WORK/report.txt
+fail_quietly() {  # WHAT: a failure reported into $report, not counted
+    local failed=$E2E_FAILED
+    e2e_fail "$1" yes no >"$report"
+    reported=$((E2E_FAILED - failed))
+    E2E_FAILED=$failed
+}
+e2e_start "$E2E_WORK" "$FIXTURE" --exit-code 3
+expect_true "a third run shows its window" e2e_drive window --class TForm_qz --timeout-ms 20000
+fail_quietly "while it runs"
+expect_eq "a failure is counted once" 1 "$reported"
+expect_true "the report says the program runs" grep -qxF "  program (pid $E2E_PID): running" "$report"
+expect_true "post-click the exit area of the third run" e2e_drive post-click --x 400 --y 270
+expect_true "the third run ends" e2e_drive wait-gone --class TForm_qz
+deadline=$(($(e2e_now_ms) + 10000))
+while kill -0 "$E2E_PID" 2>/dev/null && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.05; done
+e2e_drive window --class TForm_qz --timeout-ms 100
+E2E_ENGINE_STATE=$E2E_WORK/engine-report
+mkdir -p "$E2E_ENGINE_STATE"
+printf '12:00:00.001 #7 login refused: wrong password for '"'sa'"'\n' >"$E2E_ENGINE_STATE/events.log"
+fail_quietly "after it ended"
+E2E_ENGINE_STATE=
+expect_true "the report says the program ended, and how" \
+    grep -qxF "  program (pid $E2E_PID): ended with exit code 3" "$report"
+expect_true "the report gives qzdrive's last call and its message" \
+    grep -qE '^  qzdrive window --class TForm_qz --timeout-ms 100 -> status 1: .+' "$report"
+expect_true "the report gives the engine's last events" \
+    grep -qF "  | 12:00:00.001 #7 login refused: wrong password for 'sa'" "$report"
+expect_true "the exit code is there for a later wait" e2e_wait_exit 100
+expect_eq "the exit code of the third run" 3 "$E2E_EXIT_CODE"
+
 say "self-test took $((($(e2e_now_ms) - started) / 1000)) s"
 e2e_finish
