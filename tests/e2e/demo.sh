@@ -28,10 +28,18 @@ expect_true "no engine process is left" bash -c "! kill -0 ${engine_pid:-0} 2>/d
 media=$QZ_ROOT/dist/media
 expect_true "the demo says first which launcher it runs" \
     sh -c "head -n 3 '$log' | grep -qF 'demo: the launcher as it ships, the i686 build'"
-expect_true "the medium's launcher is the shipped i686 build" cmp -s "$QZ_ROOT/dist/win32/qz.exe" "$media/qz.exe"
-expect_true "the medium's launcher is a 32-bit program" qz_pe_is_32bit "$media/qz.exe"
-for file in vorta.dll vorta.h README.txt; do
-    expect_true "the medium has the i686 $file beside the launcher" cmp -s "$QZ_ROOT/dist/win32/$file" "$media/$file"
+# The shipped i686 build, but where 32-bit programs run only under qemu.
+build=win32
+if qz_32bit_emulated; then
+    build=win64
+    expect_true "under qemu, the demo says it runs the x86_64 build instead" \
+        grep -qF 'the demo runs the x86_64 build instead (dist/win64)' "$log"
+else
+    expect_true "the demo says it runs the shipped i686 build" grep -qF 'the launcher is the shipped i686 build' "$log"
+    expect_true "the medium's launcher is a 32-bit program" qz_pe_is_32bit "$media/qz.exe"
+fi
+for file in qz.exe vorta.dll vorta.h README.txt; do
+    expect_true "the medium has the $build $file at its root" cmp -s "$QZ_ROOT/dist/$build/$file" "$media/$file"
 done
 expect_true "the medium holds the launcher and its companions" \
     test -f "$QZ_ROOT/dist/media/qz.exe" -a -f "$QZ_ROOT/dist/media/Msde/SETUP.EXE" \
