@@ -328,35 +328,32 @@ std::vector<std::string> EventsOf(const fs::path &state, const std::string &need
 }
 
 TEST_F(ConnectionTest, EventsSayWhyALoginWasRefusedAndWhatEachBatchGot) {
-    Open();
+    const auto refused = [this](const testing::LoginRequest &request) {
+        Open();
+        LogIn(request);
+        EXPECT_TRUE(client_->WaitForClose());
+        Hang();
+    };
     testing::LoginRequest wrong_password;
     wrong_password.password = "wrong";
-    LogIn(wrong_password);
-    EXPECT_TRUE(client_->WaitForClose());
-    Hang();
-    Open();
+    refused(wrong_password);
     testing::LoginRequest stranger;
     stranger.user = "bob";
-    LogIn(stranger);
-    EXPECT_TRUE(client_->WaitForClose());
-    Hang();
-    Open();
+    refused(stranger);
     testing::LoginRequest no_database;
     no_database.database = "NOPE";
-    LogIn(no_database);
-    EXPECT_TRUE(client_->WaitForClose());
-    Hang();
+    refused(no_database);
     Open();
     LogIn();
     Batch("drop database QUENTARO");
     Hang();
 
     const fs::path state = root_ / "state";
-    const std::vector<std::string> refused = EventsOf(state, "login refused: ");
-    ASSERT_EQ(refused.size(), 3u);
-    EXPECT_NE(refused[0].find("wrong password for 'sa'"), std::string::npos) << refused[0];
-    EXPECT_NE(refused[1].find("user 'bob' is not the engine's user 'sa'"), std::string::npos) << refused[1];
-    EXPECT_NE(refused[2].find("no database 'NOPE'"), std::string::npos) << refused[2];
+    const std::vector<std::string> refusals = EventsOf(state, "login refused: ");
+    ASSERT_EQ(refusals.size(), 3u);
+    EXPECT_NE(refusals[0].find("wrong password for 'sa'"), std::string::npos) << refusals[0];
+    EXPECT_NE(refusals[1].find("user 'bob' is not the engine's user 'sa'"), std::string::npos) << refusals[1];
+    EXPECT_NE(refusals[2].find("no database 'NOPE'"), std::string::npos) << refusals[2];
     const std::vector<std::string> accepted = EventsOf(state, "login accepted: database 'master'");
     ASSERT_EQ(accepted.size(), 1u);
     const std::string number = accepted[0].substr(12, accepted[0].find(' ', 13) - 12);
