@@ -54,7 +54,7 @@ E2E_OUT=          # stdout of the last e2e_drive
 E2E_ERR=          # stderr of the last e2e_drive
 E2E_STATUS=       # exit code of the last e2e_drive
 E2E_DRIVEN=       # the arguments of the last e2e_drive
-declare -A E2E_EXITS=()  # exit codes of the programs reaped, by PID
+declare -gA E2E_EXITS=()  # exit codes of the programs reaped, by PID
 
 e2e_say() { printf '  .. %s\n' "$*"; }
 e2e_warn() { printf 'e2e: %s\n' "$*" >&2; }
