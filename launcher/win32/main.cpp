@@ -5,12 +5,16 @@
 #include "handles.h"
 #include "platform.h"
 #include "single_instance.h"
+#include "system_libraries.h"
 #include "wide.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    // Before anything can load a library by name.
+    qz::win::RestrictLibrarySearch();
+
     std::optional<qz::win::SingleInstance> launcher = qz::win::SingleInstance::Claim();
     if (!launcher)
         return 0;  // the running launcher was brought to the front

@@ -3,9 +3,11 @@
 #include "../errors.h"
 #include "../installers.h"
 #include "../program_folder.h"
+#include "../system_folder.h"
 #include "../unique_handle.h"
 #include "handles.h"
 #include "modal.h"
+#include "system_libraries.h"
 #include "wide.h"
 
 #include <shellapi.h>
@@ -164,16 +166,17 @@ bool RunsUnelevatedUnderUac()
 // Through the system's elevation (its consent prompt), hidden, not waited
 // for. Declined or failed: nothing is reported, as a hidden start reports
 // nothing.
-void StartElevated(HWND owner, const std::wstring &line)
+void StartElevated(HWND owner, const SystemCommand &command)
 {
-    const std::size_t space = line.find(L' ');
-    const std::wstring program = line.substr(0, space);
-    const std::wstring parameters = space == std::wstring::npos ? std::wstring() : line.substr(space + 1);
+    const std::wstring file = Widen(command.application);
+    const std::wstring parameters = Widen(command.parameters);
+    const std::wstring directory = Widen(command.directory);
     SHELLEXECUTEINFOW start{};
     start.hwnd = owner;
     start.lpVerb = L"runas";
-    start.lpFile = program.c_str();
+    start.lpFile = file.c_str();
     start.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    start.lpDirectory = directory.c_str();
     start.nShow = SW_HIDE;
     ExecuteOffUiThread(start);
 }
@@ -182,18 +185,24 @@ void StartElevated(HWND owner, const std::wstring &line)
 
 void Platform::RunHidden(std::string_view commandLine)
 {
-    std::wstring line = Widen(commandLine);
+    // The system's own program, by its full path: a file of that name beside
+    // the launcher (on a medium, in a downloads folder) is never the one run.
+    const SystemCommand command = SystemCommandFor(commandLine, SystemFolder());
     // Starting a service needs an administrator.
     if (RunsUnelevatedUnderUac()) {
-        StartElevated(main_, line);
+        StartElevated(main_, command);
         return;
     }
+    const std::wstring application = Widen(command.application);
+    std::wstring line = Widen(command.commandLine);
+    const std::wstring directory = Widen(command.directory);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                       &startup, &process)) {
         // Not waited for: it runs on its own.
         const UniqueKernelHandle thread(process.hThread);
         const UniqueKernelHandle started(process.hProcess);

@@ -54,6 +54,7 @@ E2E_OUT=          # stdout of the last e2e_drive
 E2E_ERR=          # stderr of the last e2e_drive
 E2E_STATUS=       # exit code of the last e2e_drive
 E2E_DRIVEN=       # the arguments of the last e2e_drive
+E2E_HISTORY=()    # the last few e2e_drive calls with their answers, one line each
 declare -gA E2E_EXITS=()  # exit codes of the programs reaped, by PID
 
 e2e_say() { printf '  .. %s\n' "$*"; }
@@ -187,6 +188,17 @@ e2e_registry_import() {
     status=$?
     rm -f "$regfile"
     return $status
+}
+
+# e2e_service_create NAME PROGRAM: registers a service NAME in the private
+# prefix through the system's own sc.exe, its image a copy of PROGRAM in
+# E2E_WORK/service-NAME (a setup stand-in records each start in starts.log
+# there). The service manager starts it as the system's net does.
+e2e_service_create() {
+    local folder=$E2E_WORK/service-$1
+    mkdir -p "$folder" && cp "$2" "$folder/${1}.exe" || return 1
+    QZ_WINE_TIMEOUT=60 qz_wine 'C:\windows\system32\sc.exe' create "$1" 'binpath=' \
+        "$(windows_path "$folder/${1}.exe")" >/dev/null 2>&1
 }
 
 # e2e_prefix_stop: ends every program of the private prefix and its
@@ -339,6 +351,9 @@ e2e_drive() {
     E2E_ERR=$(<"$errfile")
     E2E_DRIVEN=$*
     rm -f "$errfile"
+    # The last calls, each with its answer on one line, for a failure's report.
+    E2E_HISTORY+=("$(date +%T.%3N) $* -> $E2E_STATUS $(tr '\n' ' ' <<<"$E2E_OUT" | cut -c1-160)")
+    [ "${#E2E_HISTORY[@]}" -le 6 ] || E2E_HISTORY=("${E2E_HISTORY[@]: -6}")
     [ "${E2E_TRACE:-0}" = 1 ] && printf '  qzdrive %s -> %s\n' "$*" "$E2E_STATUS" >&2
     return "$E2E_STATUS"
 }
@@ -449,6 +464,8 @@ e2e_state() {
     if [ -n "$E2E_DRIVEN" ]; then
         echo "  qzdrive $E2E_DRIVEN -> status $E2E_STATUS${E2E_ERR:+: $E2E_ERR}"
         [ -n "$E2E_OUT" ] && head -n 4 <<<"$E2E_OUT" | sed 's/^/  | /'
+        echo "  qzdrive's last calls:"
+        printf '  | %s\n' "${E2E_HISTORY[@]}"
     fi
     if [ -n "$E2E_ENGINE_STATE" ] && [ -s "$E2E_ENGINE_STATE/events.log" ]; then
         echo "  the engine's last events (now $(date +%T.%3N)):"

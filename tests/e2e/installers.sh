@@ -15,23 +15,52 @@ QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 
 e2e_init || { echo "installers: the harness could not start" >&2; exit 1; }
 e2e_media_full "$QZ_EXE" || { echo "installers: cannot lay out the medium" >&2; exit 1; }
-# Found first when the launcher runs "net start mssqlserver": the program's
-# own folder comes before the system's in the search.
-e2e_media_add 'net.exe' "$E2E_SETUPS/payroll_setup.exe"
 e2e_engine_start || { echo "installers: the engine did not start" >&2; exit 1; }
 
-engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'
-no_engine() { e2e_registry_import "[-${engine_key%\\Setup}]"; }
-engine_value() { e2e_registry_import "[$engine_key]" "\"SQLPath\"=$1"; }
+# Planted beside the launcher under the names of what it runs and loads: a
+# net.exe that records its starts (starts.log) and libraries that record each
+# load of them (planted.log), of the launcher's own bitness. Wine is told to
+# prefer a library file found on disk over its own for the names that it
+# does not load itself before the program's first instruction (imm32 and
+# version it does), as Windows does for any library not on its known list.
+planted_dlls=(odbc32 comctl32 shell32 version imm32 uxtheme)
+preferred_dlls=odbc32,comctl32,shell32,uxtheme
+plants=$QZ_ROOT/build/win64/tests/e2e
+qz_pe_is_32bit "$QZ_EXE" && plants=$QZ_ROOT/build/win32/tests/e2e
+plant() {  # folder
+    local name
+    mkdir -p "$1" && cp "$E2E_SETUPS/payroll_setup.exe" "$1/net.exe" || return 1
+    for name in "${planted_dlls[@]}"; do cp "$plants/planted.dll" "$1/$name.dll" || return 1; done
+}
+planted_loads() { [ -f "$1/planted.log" ] && cut -f1 "$1/planted.log" | sort -u | tr '\n' ' ' | tr -d '\r'; }
+export WINEDLLOVERRIDES="mscoree,mshtml=;$preferred_dlls=n,b"
+plant "$E2E_MEDIA" || { echo "installers: cannot plant the files" >&2; exit 1; }
+# The system's net starts the service: its image records that it ran.
+e2e_service_create mssqlserver "$E2E_SETUPS/payroll_setup.exe" ||
+    { echo "installers: cannot register the service" >&2; exit 1; }
+lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
+service_starts() { lines "$E2E_WORK/service-mssqlserver/starts.log"; }
 
 # Lines of a stand-in's starts.log: path, current folder, command line.
-starts() { [ -f "$E2E_MEDIA/$1/starts.log" ] && wc -l <"$E2E_MEDIA/$1/starts.log" || echo 0; }
+starts() { lines "$E2E_MEDIA/$1/starts.log"; }
 wait_starts() {  # folder count
     local deadline=$(($(e2e_now_ms) + 15000))
     while [ "$(starts "$1")" -lt "$2" ] && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.05; done
     [ "$(starts "$1")" -ge "$2" ]
 }
 start_field() { sed -n "${2}p" "$E2E_MEDIA/$1/starts.log" | cut -f"$3" | tr -d '\r'; }
+
+say "the control case: a program that loads by bare name finds the planted files"
+plant "$E2E_WORK/control" && cp "$plants/bare_loader.exe" "$E2E_WORK/control/"
+QZ_WINE_TIMEOUT=$((E2E_START_MS / 1000 + 60)) qz_wine "$E2E_WORK/control/bare_loader.exe" \
+    ${preferred_dlls//,/.dll }.dll >/dev/null 2>&1
+expect_eq "every library preferred from disk was loaded from beside it" \
+    "$(tr ',' '\n' <<<"$preferred_dlls" | sed 's/$/.dll/' | sort | tr '\n' ' ')" "$(planted_loads "$E2E_WORK/control")"
+expect_eq "the bare net ran the planted one" 1 "$(lines "$E2E_WORK/control/starts.log")"
+
+engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'
+no_engine() { e2e_registry_import "[-${engine_key%\\Setup}]"; }
+engine_value() { e2e_registry_import "[$engine_key]" "\"SQLPath\"=$1"; }
 
 # The launcher runs from another folder than its own, so that the folder its
 # setups inherit is told apart from the one they lie in.
@@ -86,8 +115,13 @@ say "the whole road: no engine, its setup, Yes, the panel, a folder chosen, OK, 
 no_engine
 e2e_drive click --control Labelmsde >/dev/null
 expect_box "the prompt" "请等待MSDE安装完成后！点击确定加载数据文件！" --press 6 --timeout-ms 20000
-expect_true "the service start ran" wait_starts . 1
-expect_eq "the service start's command line" "net start mssqlserver" "$(start_field . 1 3)"
+wait_service() {
+    local deadline=$(($(e2e_now_ms) + E2E_START_MS))
+    while [ "$(service_starts)" -lt 1 ] && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.1; done
+    [ "$(service_starts)" -ge 1 ]
+}
+expect_true "the system's net started the service" wait_service
+expect_eq "the net.exe beside the launcher never ran" 0 "$(starts .)"
 e2e_drive control Panel3 --visible 1 --timeout-ms 10000
 expect_eq "Yes shows the panel" 0 "$E2E_STATUS"
 e2e_drive control Label2
@@ -118,4 +152,6 @@ expect_true "the data file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTA
 expect_true "the log file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_log.LDF"
 
 expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
+expect_eq "no library beside the launcher was loaded on the whole road" "" "$(planted_loads "$E2E_MEDIA")"
+expect_eq "the net.exe beside the launcher never ran" 0 "$(starts .)"
 e2e_finish

@@ -24,6 +24,12 @@ check_exe() {
     unexpected=$(grep -vE "$system_dlls" <<<"$imports" || true)
     check "$exe is a $format program" grep -q "file format $format" <<<"$("$triple-objdump" -f "$exe")"
     check "$exe is a Windows GUI program" grep -qE '^Subsystem[[:space:]]+0+2' <<<"$headers"
+    # Started from a disc or a share, it runs from a copy in the swap file.
+    check "$exe runs from the swap file when started from removable media" \
+        grep -qx $'\tcopy to swap file if on removable media' <<<"$headers"
+    check "$exe runs from the swap file when started from the network" \
+        grep -qx $'\tcopy to swap file if on network media' <<<"$headers"
+    check "$exe: the header's checksum matches the file" python3 "$(dirname "$0")/pe_checksum.py" "$exe"
     check "$exe imports only system DLLs (not: ${unexpected//$'\n'/ })" [ -z "$unexpected" ]
     check "$exe links no C++ runtime DLL" [ -z "$(grep -E 'libstdc|libgcc|winpthread|libjpeg' <<<"$imports")" ]
     # ODBC, the shell and the common controls are delay-loaded: not in the

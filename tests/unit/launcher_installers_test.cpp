@@ -2,6 +2,7 @@
 #include "fake_services.h"
 #include "form.h"
 #include "installers.h"
+#include "system_folder.h"
 #include "texts.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +211,39 @@ TEST_F(Installers, ThePayrollZoneStartsItsSetupEachTime)
     EXPECT_TRUE(services.boxes.empty());
     EXPECT_FALSE(form.Panel3.Visible());
     EXPECT_TRUE(services.registry.log.empty());
+}
+
+TEST(SystemPrograms, TheServiceStartNamesTheSystemsNetByItsFullPath)
+{
+    struct Case {
+        const char *folder;
+        const char *application;
+    };
+    // A system folder with a space stays one word in the command line.
+    for (const Case &c : {Case{"C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32\\net.exe"},
+                          Case{"C:\\WINNT\\system32\\", "C:\\WINNT\\system32\\net.exe"},
+                          Case{"D:\\My Windows\\system32", "D:\\My Windows\\system32\\net.exe"}}) {
+        const SystemCommand command = SystemCommandFor(kServiceStart, c.folder);
+        EXPECT_EQ(command.application, c.application) << c.folder;
+        EXPECT_EQ(command.commandLine, "\"" + std::string(c.application) + "\" start mssqlserver") << c.folder;
+        EXPECT_EQ(command.parameters, "start mssqlserver") << c.folder << ": the elevated start's arguments";
+        EXPECT_EQ(command.directory, c.folder) << "not the launcher's current folder";
+    }
+    EXPECT_EQ(SystemCommandFor("regedit.exe", "C:\\W").commandLine, "\"C:\\W\\regedit.exe\"")
+        << "an extension is kept, no arguments added";
+    for (const char *line : {"", " start", "..\\net start", "C:\\net.exe start", "net*"})
+        EXPECT_THROW(SystemCommandFor(line, "C:\\W"), Error) << "'" << line << "' leaves the system folder";
+    EXPECT_THROW(SystemCommandFor("net start", ""), Error) << "no system folder, no bare name either";
+}
+
+TEST(SystemPrograms, LibrariesLoadedLaterAreNamedInTheSystemFolder)
+{
+    for (const char *library : {"odbc32.dll", "shell32.dll", "comctl32.dll"})
+        EXPECT_EQ(SystemLibraryPath("C:\\Windows\\system32", library),
+                  "C:\\Windows\\system32\\" + std::string(library));
+    EXPECT_EQ(SystemLibraryPath("C:\\", "odbc32.dll"), "C:\\odbc32.dll") << "a root keeps one separator";
+    for (const char *library : {"", "..", "sub\\odbc32.dll", "C:odbc32.dll", "/tmp/x.dll"})
+        EXPECT_THROW(SystemLibraryPath("C:\\W", library), Error) << "'" << library << "'";
 }
 
 }  // namespace
