@@ -13,6 +13,7 @@
 #include "checks.h"
 #include "win32/handles.h"
 #include "win32/shell_namespace_win32.h"
+#include "win32/system_libraries.h"
 #include "win32/wide.h"
 
 #include <windows.h>
@@ -449,6 +450,9 @@ int Run(const std::string &root)
 
 int wmain(int argc, wchar_t **argv)
 {
+    // As in the launcher: the namespace, its icons and its menu are used
+    // with the search for libraries restricted to the system folder.
+    qz::win::RestrictLibrarySearch();
     SetConsoleOutputCP(CP_UTF8);
     if (argc != 2) {
         Print("usage: shell_namespace_test <test folder>");
