@@ -1,17 +1,24 @@
 #pragma once
 
 #include <exception>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qz {
 
 // The one error type of the launcher: what a handler does not handle itself
 // ends the handler and reaches the application error box with this text.
-class Error : public std::runtime_error {
+// Not a std::runtime_error: that one keeps its text in a string type of its
+// own, which brings a second copy of the string code into the program.
+class Error : public std::exception {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Error(std::string message) : message_(std::move(message)) {}
+    explicit Error(const char *message) : message_(message) {}
+    const char *what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 // The text of the application error box for an error message: a full stop is

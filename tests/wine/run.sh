@@ -22,4 +22,9 @@ program() {  # name arguments...
 }
 program vorta_load_test "$(windows_path "dist/$build/vorta.dll")"
 program picture_hash_test
+# The launcher's own throws of the library's failures say what the library's do.
+texts=$(mktemp)
+QZ_WINE_TIMEOUT=300 qz_wine "build/$build/tests/wine/throw_texts_library.exe" 2>/dev/null | tr -d '\r' >"$texts"
+program throw_texts_launcher "$(windows_path "$texts")"
+rm -f "$texts"
 awk '{ passed += $1; failed += $3 } END { printf "%d passed, %d failed\n", passed, failed; exit failed > 0 }' "$counts"
