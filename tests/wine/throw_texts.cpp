@@ -43,11 +43,17 @@ std::vector<std::string> Texts()
         TextOf([&] { text.resize(huge); }),
         TextOf([&] { text.reserve(most); }),
         TextOf([&] { text.append(most, 'x'); }),
-        TextOf([&] { const char *none = nullptr; std::string made(none); }),
+        TextOf([&] {
+            const char *none = nullptr;
+            std::string made(none);
+        }),
         TextOf([&] { std::string(huge, 'x'); }),
         TextOf([&] { std::vector<char> big(huge); }),
         TextOf([&] { std::string(huge, 'x').swap(text); }),
-        TextOf([&] { volatile int count = -1; delete[] new int[count]; }),
+        TextOf([&] {
+            volatile int count = -1;
+            delete[] new int[count];
+        }),
     };
 }
 
