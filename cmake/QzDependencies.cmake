@@ -14,8 +14,9 @@ set(QZ_CACHE "${_qz_cache_default}" CACHE PATH "Machine-wide cache of scripts/se
 if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/QzDelayLoad.cmake)
     # libjpeg-turbo, cross-built as a static library for this target by scripts/setup.
-    set(QZ_JPEG_ROOT "${QZ_CACHE}/libjpeg-turbo/${CMAKE_SYSTEM_PROCESSOR}-small"
-        CACHE PATH "Static libjpeg-turbo for this Windows target")
+    # Not a cache entry: the folder names scripts/setup's recipe, and a build
+    # folder configured before a change of it must follow.
+    set(QZ_JPEG_ROOT "${QZ_CACHE}/libjpeg-turbo/${CMAKE_SYSTEM_PROCESSOR}-picture")
     if(NOT EXISTS "${QZ_JPEG_ROOT}/lib/libjpeg.a" OR NOT EXISTS "${QZ_JPEG_ROOT}/include/jpeglib.h")
         message(FATAL_ERROR "No static libjpeg in ${QZ_JPEG_ROOT}: run scripts/setup first")
     endif()

@@ -120,11 +120,20 @@ check "the prefix has its 64-bit half" test "$(qz_pe_field "$fresh_prefix/drive_
 check "the prefix has its 32-bit half" qz_pe_is_32bit "$fresh_prefix/drive_c/windows/syswow64/kernel32.dll"
 check "the prefix has Wine's fonts and the faces" test -f "$fresh_prefix/drive_c/windows/Fonts/marlett.ttf" -a -f "$fresh_prefix/.qz-fonts-1"
 
-jpeg_format() { "$1-w64-mingw32-objdump" -f "$fresh_cache/libjpeg-turbo/$1-small/lib/libjpeg.a" 2>/dev/null | sed -n 's/.*file format //p' | sort -u; }
+jpeg_format() { "$1-w64-mingw32-objdump" -f "$fresh_cache/libjpeg-turbo/$1-picture/lib/libjpeg.a" 2>/dev/null | sed -n 's/.*file format //p' | sort -u; }
 check "libjpeg-turbo for i686 is i386 code" test "$(jpeg_format i686)" = pe-i386
 check "libjpeg-turbo for x86_64 is x86-64 code" test "$(jpeg_format x86_64)" = pe-x86-64
 check "libjpeg-turbo's header is there for both" \
-    test -f "$fresh_cache/libjpeg-turbo/i686-small/include/jpeglib.h" -a -f "$fresh_cache/libjpeg-turbo/x86_64-small/include/jpeglib.h"
+    test -f "$fresh_cache/libjpeg-turbo/i686-picture/include/jpeglib.h" -a -f "$fresh_cache/libjpeg-turbo/x86_64-picture/include/jpeglib.h"
+# Built without the transforms and paths that the picture never takes: the
+# installed configuration says so, and the transform that it takes is there.
+for arch in i686 x86_64; do
+    config=$fresh_cache/libjpeg-turbo/$arch-picture/include/jmorecfg.h
+    check "libjpeg-turbo for $arch has the integer and scaled transforms, merged upsampling and progressive decoding off" \
+        test "$(grep -cE '^#undef[[:space:]]+(DCT_ISLOW|DCT_IFAST|IDCT_SCALING|UPSAMPLE_MERGING|QUANT_1PASS|D_PROGRESSIVE|BLOCK_SMOOTHING)_SUPPORTED' "$config")" = 7
+    check "libjpeg-turbo for $arch keeps the float transform and the two-pass quantiser" \
+        test "$(grep -cE '^#define[[:space:]]+(DCT_FLOAT|QUANT_2PASS)_SUPPORTED' "$config")" = 2
+done
 
 # ------------------------------------------------------- a second run
 
