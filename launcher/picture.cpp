@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -44,7 +45,7 @@ int Stride(int width, int bitsPerPixel)
 // caller owns the decompressor and destroys it however this ends (the jump,
 // an exception, or the end of the picture).
 bool DecodeInto(jpeg_decompress_struct &info, const std::uint8_t *data, std::size_t size, PictureDepth depth,
-                Picture &picture, ErrorManager &errors)
+                Picture &picture, PixelTarget &target, ErrorManager &errors)
 {
     if (setjmp(errors.jump) != 0)
         return false;
@@ -67,13 +68,8 @@ bool DecodeInto(jpeg_decompress_struct &info, const std::uint8_t *data, std::siz
     picture.height = static_cast<int>(info.output_height);
     picture.bitsPerPixel = depth == PictureDepth::Palette236 ? 8 : 24;
     picture.stride = Stride(picture.width, picture.bitsPerPixel);
-    picture.pixels.assign(static_cast<std::size_t>(picture.stride) * picture.height, 0);
-
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = picture.pixels.data() + static_cast<std::size_t>(info.output_scanline) * picture.stride;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-
+    // The two-pass quantiser chose its colours in the first pass, which
+    // jpeg_start_decompress ran: the palette is final before the rows.
     if (depth == PictureDepth::Palette236) {
         picture.palette.resize(static_cast<std::size_t>(info.actual_number_of_colors));
         for (int i = 0; i < info.actual_number_of_colors; ++i) {
@@ -82,9 +78,31 @@ bool DecodeInto(jpeg_decompress_struct &info, const std::uint8_t *data, std::siz
                                   0};
         }
     }
+
+    std::uint8_t *const rows = target.Rows(picture);
+    if (rows == nullptr)
+        return true;
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = rows + static_cast<std::size_t>(info.output_scanline) * picture.stride;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
     jpeg_finish_decompress(&info);
     return true;
 }
+
+// The rows in the picture's own pixels, their padding zero.
+class OwnPixels final : public PixelTarget {
+public:
+    explicit OwnPixels(Picture &picture) : picture_(picture) {}
+    std::uint8_t *Rows(const Picture &layout) override
+    {
+        picture_.pixels.assign(static_cast<std::size_t>(layout.stride) * layout.height, 0);
+        return picture_.pixels.data();
+    }
+
+private:
+    Picture &picture_;
+};
 
 }  // namespace
 
@@ -101,6 +119,15 @@ Picture::Rgb Picture::At(int x, int y) const
 
 Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth)
 {
+    Picture picture;
+    OwnPixels target(picture);
+    Picture decoded = DecodeJpeg(jpeg, depth, target);
+    decoded.pixels = std::move(picture.pixels);
+    return decoded;
+}
+
+Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target)
+{
     if (jpeg.empty())
         throw Error("the picture is empty");
     Picture picture;
@@ -111,7 +138,7 @@ Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth)
     errors.base.error_exit = OnFatalError;
     errors.base.emit_message = OnMessage;
     const ScopeExit destroy([&info] { jpeg_destroy_decompress(&info); });
-    if (!DecodeInto(info, jpeg.data(), jpeg.size(), depth, picture, errors))
+    if (!DecodeInto(info, jpeg.data(), jpeg.size(), depth, picture, target, errors))
         throw Error(std::string("the picture cannot be decoded: ") + errors.message);
     return picture;
 }

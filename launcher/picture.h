@@ -38,4 +38,21 @@ inline constexpr int kPaletteColours = 236;
 // block smoothing. Throws qz::Error when the data is not a readable JPEG.
 Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth);
 
+// Where a decode writes its rows, so that they need not be copied there
+// afterwards (a bitmap of the display's, say).
+class PixelTarget {
+public:
+    // Asked once the layout (and, at 8 bits, the palette) is known: the
+    // first of height rows of stride bytes, top-down, or nullptr to stop.
+    virtual std::uint8_t *Rows(const Picture &layout) = 0;
+
+protected:
+    ~PixelTarget() = default;
+};
+
+// The same decode into the target's rows: the picture returned holds the
+// layout and the palette, no pixels. Nothing is written when the target
+// gives no rows.
+Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target);
+
 }  // namespace qz

@@ -2,11 +2,45 @@
 
 #include "../picture.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <exception>
 
 namespace qz::win {
+
+namespace {
+
+// The decode writes straight into the bitmap that the paints copy from: the
+// picture is never held twice.
+class DibRows final : public PixelTarget {
+public:
+    DibRows(HDC dc, UniqueBitmap &bitmap) : dc_(dc), bitmap_(bitmap) {}
+
+    std::uint8_t *Rows(const Picture &layout) override
+    {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colours[256];
+        } info{};
+        info.header.biSize = sizeof info.header;
+        info.header.biWidth = layout.width;
+        info.header.biHeight = -layout.height;  // top-down rows
+        info.header.biPlanes = 1;
+        info.header.biBitCount = static_cast<WORD>(layout.bitsPerPixel);
+        info.header.biCompression = BI_RGB;
+        info.header.biClrUsed = static_cast<DWORD>(layout.palette.size());
+        for (std::size_t i = 0; i < layout.palette.size(); ++i)
+            info.colours[i] = {layout.palette[i].blue, layout.palette[i].green, layout.palette[i].red, 0};
+        void *bits = nullptr;
+        bitmap_.reset(CreateDIBSection(dc_, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+        return bitmap_ ? static_cast<std::uint8_t *>(bits) : nullptr;
+    }
+
+private:
+    HDC dc_;
+    UniqueBitmap &bitmap_;
+};
+
+}  // namespace
 
 void Background::Decode(HDC dc)
 {
@@ -20,28 +54,17 @@ void Background::Decode(HDC dc)
     if (bytes == nullptr)
         return;
     const bool paletted = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
-    const Picture picture = DecodeJpeg({bytes, SizeofResource(instance_, found)},
-                                       paletted ? PictureDepth::Palette236 : PictureDepth::TrueColour);
-
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-    } info{};
-    info.header.biSize = sizeof info.header;
-    info.header.biWidth = picture.width;
-    info.header.biHeight = -picture.height;  // top-down rows
-    info.header.biPlanes = 1;
-    info.header.biBitCount = static_cast<WORD>(picture.bitsPerPixel);
-    info.header.biCompression = BI_RGB;
-    info.header.biClrUsed = static_cast<DWORD>(picture.palette.size());
-    for (std::size_t i = 0; i < picture.palette.size(); ++i)
-        info.colours[i] = {picture.palette[i].blue, picture.palette[i].green, picture.palette[i].red, 0};
-
-    void *bits = nullptr;
-    picture_.reset(CreateDIBSection(dc, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    DibRows rows(dc, picture_);
+    Picture picture;
+    try {
+        picture = DecodeJpeg({bytes, SizeofResource(instance_, found)},
+                             paletted ? PictureDepth::Palette236 : PictureDepth::TrueColour, rows);
+    } catch (...) {
+        picture_.reset();  // half a picture is never shown
+        throw;
+    }
     if (!picture_)
         return;
-    std::copy(picture.pixels.begin(), picture.pixels.end(), static_cast<std::uint8_t *>(bits));
 
     if (paletted) {
         struct {
