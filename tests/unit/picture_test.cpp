@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -103,10 +105,55 @@ TEST(Picture, PaletteDecodeUsesAtMost236ColoursAndLooksTheSame)
         for (int x = 0; x < reduced.width; ++x)
             ASSERT_LT(reduced.pixels[static_cast<std::size_t>(y) * reduced.stride + x], reduced.palette.size());
     // Dithering moves single pixels, not the mean of an area.
-    for (const auto &[l, t, r, b] : {std::array{0, 0, 100, 100}, std::array{100, 210, 270, 250},
-                                      std::array{500, 200, 700, 400}}) {
+    for (const auto &[l, t, r, b] :
+         {std::array{0, 0, 100, 100}, std::array{100, 210, 270, 250}, std::array{500, 200, 700, 400}}) {
         EXPECT_LT(Distance(MeanColour(full, l, t, r, b), MeanColour(reduced, l, t, r, b)), 12.0)
             << "area " << l << "," << t;
+    }
+}
+
+// The target's rows get exactly what the decode into the picture's own
+// pixels gets, at both depths; the palette is there when the rows are asked
+// for; a target that gives no rows stops the decode with nothing written.
+TEST(Picture, ADecodeIntoATargetsRowsMatchesTheOwnPixelsDecode)
+{
+    struct Recorder final : PixelTarget {
+        std::vector<std::uint8_t> buffer;
+        std::size_t paletteWhenAsked = 0;
+        bool give = true;
+        int asked = 0;
+        std::uint8_t *Rows(const Picture &layout) override
+        {
+            ++asked;
+            paletteWhenAsked = layout.palette.size();
+            buffer.assign(static_cast<std::size_t>(layout.stride) * layout.height, 0xA5);
+            return give ? buffer.data() : nullptr;
+        }
+    };
+    for (const PictureDepth depth : {PictureDepth::TrueColour, PictureDepth::Palette236}) {
+        const Picture own = DecodeJpeg(Background(), depth);
+        Recorder target;
+        const Picture layout = DecodeJpeg(Background(), depth, target);
+        EXPECT_EQ(target.asked, 1);
+        EXPECT_TRUE(layout.pixels.empty()) << "the rows are the target's";
+        EXPECT_EQ(layout.stride, own.stride);
+        EXPECT_EQ(target.paletteWhenAsked, own.palette.size()) << "the palette is known before the rows";
+        ASSERT_EQ(layout.palette.size(), own.palette.size());
+        EXPECT_EQ(0, std::memcmp(layout.palette.data(), own.palette.data(), own.palette.size() * sizeof(PaletteEntry)));
+        const int used = own.width * own.bitsPerPixel / 8;
+        for (int y = 0; y < own.height; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * own.stride;
+            ASSERT_EQ(0, std::memcmp(target.buffer.data() + at, own.pixels.data() + at, used)) << "row " << y;
+        }
+
+        Recorder refusing;
+        refusing.give = false;
+        const Picture stopped = DecodeJpeg(Background(), depth, refusing);
+        EXPECT_EQ(refusing.asked, 1);
+        EXPECT_EQ(stopped.width, own.width);
+        EXPECT_TRUE(std::all_of(refusing.buffer.begin(), refusing.buffer.end(), [](std::uint8_t b) {
+            return b == 0xA5;
+        })) << "nothing written without rows";
     }
 }
 
@@ -121,8 +168,7 @@ TEST(Picture, ThePaintedButtonsLieUnderTheZones)
         EXPECT_GT(Distance(ground, face), 60.0) << "button at top " << top;
         const Mean topEdge = MeanColour(picture, 100, top, 273, top + 1);
         const Mean bottomEdge = MeanColour(picture, 100, top + 56, 273, top + 57);
-        EXPECT_GT(topEdge.red + topEdge.green + topEdge.blue,
-                  bottomEdge.red + bottomEdge.green + bottomEdge.blue)
+        EXPECT_GT(topEdge.red + topEdge.green + topEdge.blue, bottomEdge.red + bottomEdge.green + bottomEdge.blue)
             << "button at top " << top;
     }
 }
