@@ -15,7 +15,7 @@ using T = TForm_qz;
 
 // A row a control, kept as rows (the formatter would give each field a line).
 // clang-format off
-const ControlSpec kLayout[] = {
+constexpr ControlSpec kLayout[] = {
     // On the main window; later rows lie above earlier ones, the panels above all.
     {.name = "Image1", .kind = K::Image, .rect = {0, 0, 795, 576}},
     {.name = "SpeedBsjwj", .kind = K::PushButton, .rect = {608, 117, 125, 45}, .text = "安装数据文件",
@@ -63,7 +63,7 @@ const ControlSpec kLayout[] = {
 };
 // clang-format on
 
-const ControlSpec kForm = {.name = kFormName,
+constexpr ControlSpec kForm = {.name = kFormName,
                            .kind = K::Form,
                            .rect = {121, 59, kClientWidth, kClientHeight},
                            .text = "安装程序",
