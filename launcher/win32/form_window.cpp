@@ -47,9 +47,10 @@ void FormWindow::Create()
     RegisterOwnControlClasses(instance_);
 
     const ControlSpec &row = FormSpec();
-    main_.reset(CreateWindowExW(0, kMainWindowClass, Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN, row.rect.left,
-                                row.rect.top, kClientWidth, kClientHeight, application_.Window(), nullptr, instance_,
-                                this));
+    // Made where it shows, centred on the screen: not moved there later.
+    const Point at = CentredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    main_.reset(CreateWindowExW(0, kMainWindowClass, Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN, at.x, at.y,
+                                kClientWidth, kClientHeight, application_.Window(), nullptr, instance_, this));
     if (!main_)
         throw Error("cannot create the main window");
     SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(row.font)), FALSE);
@@ -127,8 +128,6 @@ void FormWindow::CreateControlWindow(Control &control)
 void FormWindow::Show()
 {
     Guarded(platform_, [this] { form_.Show(); });
-    const Point at = CentredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SetWindowPos(main_.get(), nullptr, at.x, at.y, kClientWidth, kClientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(application_.Window(), SW_SHOWNORMAL);
     ShowWindow(main_.get(), SW_SHOWNORMAL);
     UpdateWindow(main_.get());
