@@ -13,6 +13,9 @@ namespace qz {
 class ShellItem {
 public:
     virtual ~ShellItem() = default;
+    // The platform's own identifier of the item, for the namespace that made
+    // it; nullptr for an item of any other namespace (a test's, say).
+    virtual const void *NativeId() const { return nullptr; }
 };
 
 using ShellItemPtr = std::shared_ptr<const ShellItem>;

@@ -92,8 +92,7 @@ void DropTrailingSeparator(std::wstring &path)
 
 const ITEMIDLIST *IdListOf(const ShellItem &item)
 {
-    const auto *own = dynamic_cast<const WinShellItem *>(&item);
-    return own != nullptr ? own->IdList() : nullptr;
+    return static_cast<const ITEMIDLIST *>(item.NativeId());
 }
 
 ShellFolder WinShellNamespace::Desktop()

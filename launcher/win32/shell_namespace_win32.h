@@ -36,6 +36,7 @@ public:
     explicit WinShellItem(UniqueIdList absolute) : idList_(std::move(absolute)) {}
 
     const ITEMIDLIST *IdList() const { return idList_.get(); }
+    const void *NativeId() const override { return idList_.get(); }
 
 private:
     UniqueIdList idList_;
