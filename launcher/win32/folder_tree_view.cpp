@@ -45,12 +45,17 @@ void FolderTreeView::Attach(HWND window)
 {
     window_ = window;
     SendMessageW(window, TVM_SETINDENT, 19, 0);
-    TreeView_SetImageList(window, SmallSystemImageList(), TVSIL_NORMAL);
     subclass_.Install(window, *this);
 }
 
 HTREEITEM FolderTreeView::Insert(FolderTree::Node &node, HTREEITEM parent)
 {
+    // The shell and its system image list are brought in with the first
+    // item, when the chooser opens, not with the window at start.
+    if (!iconsAttached_) {
+        TreeView_SetImageList(window_, SmallSystemImageList(), TVSIL_NORMAL);
+        iconsAttached_ = true;
+    }
     std::wstring text = Widen(node.folder.name);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;

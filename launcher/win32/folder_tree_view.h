@@ -51,6 +51,7 @@ private:
     // The folder to list again once the context menu's notification is over.
     FolderTree::Node *pendingRelist_ = nullptr;
     HCURSOR beforeListing_ = nullptr;
+    bool iconsAttached_ = false;
     WindowSubclass<FolderTreeView> subclass_;
 };
 
