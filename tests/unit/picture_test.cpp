@@ -139,7 +139,11 @@ TEST(Picture, ADecodeIntoATargetsRowsMatchesTheOwnPixelsDecode)
         EXPECT_EQ(layout.stride, own.stride);
         EXPECT_EQ(target.paletteWhenAsked, own.palette.size()) << "the palette is known before the rows";
         ASSERT_EQ(layout.palette.size(), own.palette.size());
-        EXPECT_EQ(0, std::memcmp(layout.palette.data(), own.palette.data(), own.palette.size() * sizeof(PaletteEntry)));
+        for (std::size_t i = 0; i < own.palette.size(); ++i) {
+            EXPECT_EQ(layout.palette[i].red, own.palette[i].red) << "palette entry " << i;
+            EXPECT_EQ(layout.palette[i].green, own.palette[i].green) << "palette entry " << i;
+            EXPECT_EQ(layout.palette[i].blue, own.palette[i].blue) << "palette entry " << i;
+        }
         const int used = own.width * own.bitsPerPixel / 8;
         for (int y = 0; y < own.height; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * own.stride;
