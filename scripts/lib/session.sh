@@ -349,6 +349,9 @@ e2e_drive() {
     E2E_OUT=$(QZDRIVE_MEMORY_SHIFT=$shift QZ_WINE_TIMEOUT=$E2E_DRIVE_LIMIT qz_wine "$E2E_DRIVER" "$@" 2>"$errfile")
     E2E_STATUS=$?
     E2E_ERR=$(<"$errfile")
+    # qzdrive explains every failure: a status without a word is the Wine
+    # process's own (it could not start, or was ended).
+    [ "$E2E_STATUS" -eq 0 ] || [ -n "$E2E_ERR" ] || E2E_ERR="(qzdrive said nothing; status $E2E_STATUS)"
     E2E_DRIVEN=$*
     rm -f "$errfile"
     # The last calls, each with its answer on one line, for a failure's report.

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
 
 namespace qzdrive {
@@ -133,8 +134,24 @@ int Run(int argc, wchar_t **argv)
 
 }  // namespace qzdrive
 
+namespace {
+
+// A crash says so on stderr with its code and address, and ends with exit
+// code 3: otherwise Wine's debugger takes the process and it ends with 1,
+// the code of a failed expectation, and no word.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS *exception)
+{
+    const EXCEPTION_RECORD &record = *exception->ExceptionRecord;
+    qzdrive::Complain(L"crashed: exception " + qzdrive::Hex(static_cast<std::uintptr_t>(record.ExceptionCode)) +
+                      L" at " + qzdrive::Hex(reinterpret_cast<std::uintptr_t>(record.ExceptionAddress)));
+    ExitProcess(3);
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t **argv)
 {
+    SetUnhandledExceptionFilter(ReportCrash);
     // Screen coordinates in pixels, whatever the dots per inch.
     SetProcessDPIAware();
     return qzdrive::Run(argc, argv);
