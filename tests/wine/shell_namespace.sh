@@ -68,7 +68,11 @@ if [ "$build" = win32 ]; then
 fi
 # The palette path on a display of 8 bits per pixel. A colormap of the
 # program's own, as Windows gives a palette device 236 free entries; in the
-# shared one Wine finds room for only some of them.
+# shared one Wine finds room for only some of them. The prefix's programs
+# and server end first: its desktop process holds the display it was made
+# on, and a program started while that one was still going away took the
+# old display's 32 bits per pixel (seen under qemu, where starts are slow).
+e2e_prefix_stop
 e2e_xvfb_stop
 e2e_xvfb_start 1024x768x8 || { echo "no display of depth 8"; exit 1; }
 e2e_registry_import '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"PrivateColorMap"="Y"'
