@@ -1,8 +1,10 @@
 // Times the launcher's folder tree expanding its selected item.
 //
-//   tree_timer --expect N [--timeout-ms N]
+//   tree_timer --expect N [--timeout-ms N] [--class NAME]
 // finds the launcher's main window (class TForm_qz) and its tree (the child
-// window whose QzControlName atom reads ShellTreeV), sends TVM_EXPAND for the
+// window whose QzControlName atom reads ShellTreeV), or with --class the
+// first tree view in the window of that class (the baseline, bare_tree),
+// sends TVM_EXPAND for the
 // selected item and waits until the tree holds N more items. Prints
 // expand_ms (from the message until the tree holds them all), returned_ms
 // (until the expanding message returned), shown_ms
@@ -52,21 +54,26 @@ int wmain(int argc, wchar_t **argv)
 {
     long expect = -1;
     int timeoutMs = 120000;
+    const wchar_t *windowClass = nullptr;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::wcscmp(argv[i], L"--expect") == 0)
             expect = std::wcstol(argv[i + 1], nullptr, 10);
         else if (std::wcscmp(argv[i], L"--timeout-ms") == 0)
             timeoutMs = std::wcstol(argv[i + 1], nullptr, 10);
+        else if (std::wcscmp(argv[i], L"--class") == 0)
+            windowClass = argv[i + 1];
     }
     if (expect < 0 || argc % 2 == 0) {
-        std::fwprintf(stderr, L"usage: tree_timer --expect N [--timeout-ms N]\n");
+        std::fwprintf(stderr, L"usage: tree_timer --expect N [--timeout-ms N] [--class NAME]\n");
         return 2;
     }
-    HWND main = FindWindowW(qz::win::kMainWindowClass, nullptr);
-    if (main != nullptr)
+    HWND main = FindWindowW(windowClass != nullptr ? windowClass : qz::win::kMainWindowClass, nullptr);
+    if (main != nullptr && windowClass != nullptr)
+        tree = FindWindowExW(main, nullptr, WC_TREEVIEWW, nullptr);
+    else if (main != nullptr)
         EnumChildWindows(main, FindTree, 0);
     if (tree == nullptr) {
-        std::fwprintf(stderr, L"tree_timer: no launcher window with a folder tree\n");
+        std::fwprintf(stderr, L"tree_timer: no window with a folder tree\n");
         return 1;
     }
     const auto item = static_cast<LPARAM>(Send(TVM_GETNEXTITEM, TVGN_CARET, 0));

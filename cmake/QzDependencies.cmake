@@ -26,7 +26,19 @@ if(WIN32)
         INTERFACE_INCLUDE_DIRECTORIES "${QZ_JPEG_ROOT}/include")
     add_library(qz::jpeg ALIAS qz_jpeg)
 else()
-    find_package(JPEG REQUIRED)
-    add_library(qz::jpeg ALIAS JPEG::JPEG)
+    # The benchmarks' second native build links the launcher's libjpeg-turbo
+    # recipe, built for this machine (scripts/setup --native-libjpeg), in place
+    # of the system's library.
+    set(QZ_NATIVE_JPEG_ROOT "" CACHE PATH "A static libjpeg in place of the system's (benchmarks)")
+    if(QZ_NATIVE_JPEG_ROOT)
+        add_library(qz_jpeg STATIC IMPORTED GLOBAL)
+        set_target_properties(qz_jpeg PROPERTIES
+            IMPORTED_LOCATION "${QZ_NATIVE_JPEG_ROOT}/lib/libjpeg.a"
+            INTERFACE_INCLUDE_DIRECTORIES "${QZ_NATIVE_JPEG_ROOT}/include")
+        add_library(qz::jpeg ALIAS qz_jpeg)
+    else()
+        find_package(JPEG REQUIRED)
+        add_library(qz::jpeg ALIAS JPEG::JPEG)
+    endif()
     find_package(GTest REQUIRED)
 endif()

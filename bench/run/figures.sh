@@ -12,6 +12,20 @@ stats() {
 median() { stats "$1" | cut -d' ' -f1; }
 spread() { stats "$1" | awk '{ printf "%s–%s", $2, $3 }'; }
 record() { printf '%s\n' "$2" >>"$RESULTS/$1.txt"; }  # record NAME VALUE
+last() { tail -n1 "$RESULTS/$1.txt" 2>/dev/null; }  # last NAME: the value recorded last
+# record_ratio NAME OURS BASE: the ratio of the values OURS and BASE recorded
+# last (in this round), nothing when either is missing.
+record_ratio() {
+    local r
+    r=$(awk -v a="$(last "$2")" -v b="$(last "$3")" 'BEGIN { if (a == "" || b + 0 == 0) exit; printf "%.4f", a / b }')
+    [ -n "$r" ] && record "$1" "$r"
+}
+# record_difference NAME OURS BASE: OURS minus BASE, of the values recorded last.
+record_difference() {
+    local d
+    d=$(awk -v a="$(last "$2")" -v b="$(last "$3")" 'BEGIN { if (a == "" || b == "") exit; print a - b }')
+    [ -n "$d" ] && record "$1" "$d"
+}
 # fmt NUMBER [DECIMALS]
 fmt() { awk -v v="$1" -v d="${2:-2}" 'BEGIN { if (v == "-" || v == "") print "–"; else printf "%.*f", d, v }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 == 0 || a == "-" || b == "-") print "–"; else printf "%.3f", a / b }'; }

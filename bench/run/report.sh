@@ -3,71 +3,105 @@
 # shellcheck shell=bash
 
 kb() { awk -v b="$1" 'BEGIN { if (b == "") print "–"; else printf "%.1f KB", b / 1024 }'; }
-row_time() {  # row_time FIGURE OURS_FILE BASE_FILE LIMIT UNIT
-    local ours base r
-    ours=$(median "$RESULTS/$2.txt") base=$(median "$RESULTS/$3.txt")
-    r=$(ratio "$ours" "$base")
-    printf '| %s | %s %s (%s) | %s %s (%s) | %s | ratio ≤ %s: **%s** |\n' "$1" "$(fmt "$ours")" "$5" \
-        "$(spread "$RESULTS/$2.txt")" "$(fmt "$base")" "$5" "$(spread "$RESULTS/$3.txt")" "$r" "$4" "$(at_most "$r" "$4")"
+mb() { awk -v k="$1" 'BEGIN { if (k == "" || k == "-") print "–"; else printf "%+.1f MB", k / 1024 }'; }
+# figure SERIES [DECIMALS]: "median (min–max)" of a series.
+figure() { echo "$(fmt "$(median "$RESULTS/$1.txt")" "${2:-2}") ($(spread "$RESULTS/$1.txt"))"; }
+# row_ratio FIGURE OURS BASE RATIOS LIMIT UNIT: the times of ours and of the
+# baseline, and the median of the per-round ratios against the limit.
+row_ratio() {
+    local r goal
+    r=$(median "$RESULTS/$4.txt")
+    if [ "$5" = - ]; then goal="report only"; else goal="ratio ≤ $5: **$(at_most "$r" "$5")**"; fi
+    printf '| %s | %s %s | %s %s | %s (%s) | %s |\n' "$1" "$(figure "$2")" "$6" "$(figure "$3")" "$6" \
+        "$(fmt "$r" 3)" "$(spread "$RESULTS/$4.txt")" "$goal"
 }
+row_not_timed() { echo "| $1 | – | – | – | $NOT_TIMED_I686 |"; }
+timed() { [[ " ${BUILDS[*]} " == *" $1 "* ]]; }
 print_report() {
-    local cpu commit dirty tree1 tree10 growth
+    local cpu commit dirty arch count label extra limit
     cpu=$(lscpu | sed -nE 's/^Model name:[[:space:]]+//p' | head -n1)
     commit=$(git -C "$QZ_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
     dirty=$(git -C "$QZ_ROOT" status --porcelain 2>/dev/null | grep -qv '^??' && echo " (with uncommitted changes)")
-    tree1=$(median "$RESULTS/tree-1000.txt") tree10=$(median "$RESULTS/tree-10000.txt")
-    growth=$(ratio "$tree10" "$tree1")
     echo "# Performance"
     echo
     echo "Written by \`scripts/bench\` on $(date -u '+%Y-%m-%d %H:%M UTC'), commit \`$commit\`$dirty."
     echo "Machine: $cpu, $(nproc) cores; Wine $("$QZ_WINE" --version 2>/dev/null) on Xvfb 1024 x 768 x 24."
-    echo "Times are medians of the rounds, with the spread (min–max) in brackets; ours and the baseline"
-    echo "alternate within each round. $ROUNDS rounds for start-up and decode, $IDLE_ROUNDS launcher runs for idle,"
-    echo "memory and the folder tree. The machine was shared with other work while this ran."
+    echo "Each timing figure is taken in $ROUNDS rounds; in each round ours and its baseline run once each,"
+    echo "in alternating order, and the round gives one ratio. The ratio column is the median of those"
+    echo "per-round ratios with their spread (min–max); the times beside it are the medians and spreads"
+    echo "of each side. Memory is a difference per round: ours minus the baseline's, in the same round."
+    echo "Idle time is measured in the first $IDLE_ROUNDS launcher runs."
     echo
-    echo "| figure | ours | baseline | ratio | goal |"
+    echo "| figure | ours | baseline | ratio or difference | goal |"
     echo "|---|---|---|---|---|"
-    row_time "start-up to first complete paint (x86_64 qz.exe under Wine)" paint-qz paint-min 1.25 ms
-    row_time "picture decode, 24-bit" decode-QzDecode24 decode-LibjpegRgb 1.10 ms
-    row_time "picture decode, 236 colours (against plain RGB)" decode-QzDecode236 decode-LibjpegRgb 1.10 ms
-    row_time "picture decode, 236 colours (against libjpeg's own 236-colour decode)" decode-QzDecode236 decode-LibjpegQuantised236 1.10 ms
+    for arch in x86_64 i686; do
+        label="start-up to first complete paint, $arch (qz.exe against a bare window of the same bitness)"
+        if timed $arch; then row_ratio "$label" "paint-qz-$arch" "paint-min-$arch" "paint-ratio-$arch" 1.10 ms
+        else row_not_timed "$label"; fi
+    done
+    row_ratio "picture decode, 24-bit (the shipped libjpeg-turbo recipe, against its plain float decode)" \
+        decode-QzDecode24 decode-LibjpegRgb decode-ratio-24 1.10 ms
+    row_ratio "picture decode, 236 colours (the same, against its own 236-colour decode)" \
+        decode-QzDecode236 decode-LibjpegQuantised236 decode-ratio-236 1.10 ms
+    row_ratio "picture decode, 24-bit, with Debian's libjpeg-turbo (reference)" \
+        decode-QzDecode24-debian decode-LibjpegRgb-debian decode-ratio-24-debian - ms
+    row_ratio "picture decode, 236 colours, with Debian's libjpeg-turbo (reference)" \
+        decode-QzDecode236-debian decode-LibjpegQuantised236-debian decode-ratio-236-debian - ms
     for entry in "win32/qz.exe 240" "win64/qz.exe 280" "win32/vorta.dll 8" "win64/vorta.dll 8"; do
         read -r f limit <<<"$entry"
-        if [ "$limit" = - ]; then goal="no goal"; else
-            goal="≤ $limit KB: **$(at_most "$(awk -v b="${SIZE[$f]}" 'BEGIN { print b / 1024 }')" "$limit")**"; fi
+        goal="≤ $limit KB: **$(at_most "$(awk -v b="${SIZE[$f]}" 'BEGIN { print b / 1024 }')" "$limit")**"
         echo "| file size, stripped \`${SIZE_SOURCE[$f]}\` | $(kb "${SIZE[$f]}") (${SIZE[$f]} bytes) | – | – | $goal |"
     done
     for phase in main:"after start-up" panel:"settings panel open"; do
         key=${phase%%:*} label=${phase#*:}
         st=$(median "$RESULTS/idle-$key-stat.txt") sc=$(median "$RESULTS/idle-$key-sched.txt")
-        echo "| idle processor time in 10 s, $label (utime+stime) | $(fmt "$st" 0) ms ($(spread "$RESULTS/idle-$key-stat.txt")) | – | – | < 10 ms: **$(below "$st" 10)** |"
-        echo "| the same from the threads' schedstat (ns resolution) | $(fmt "$sc" 3) ms ($(spread "$RESULTS/idle-$key-sched.txt")) | – | – | < 10 ms: **$(below "$sc" 10)** |"
+        echo "| idle processor time in 10 s, $label, x86_64 (utime+stime) | $(figure "idle-$key-stat" 0) ms | – | – | < 10 ms: **$(below "$st" 10)** |"
+        echo "| the same from the threads' schedstat (ns resolution) | $(figure "idle-$key-sched" 3) ms | – | – | < 10 ms: **$(below "$sc" 10)** |"
     done
-    echo "| folder tree: expand 1,000 subfolders | $(fmt "$tree1") ms ($(spread "$RESULTS/tree-1000.txt")) | $(fmt "$(median "$RESULTS/list-1000.txt")") ms ($(spread "$RESULTS/list-1000.txt")) | $(ratio "$tree1" "$(median "$RESULTS/list-1000.txt")") | ratio ≤ 2: **$(at_most "$(ratio "$tree1" "$(median "$RESULTS/list-1000.txt")")" 2)** |"
-    echo "| folder tree: expand 10,000 subfolders | $(fmt "$tree10") ms ($(spread "$RESULTS/tree-10000.txt")) | $(fmt "$(median "$RESULTS/list-10000.txt")") ms ($(spread "$RESULTS/list-10000.txt")) | $(ratio "$tree10" "$(median "$RESULTS/list-10000.txt")") | ratio ≤ 2: **$(at_most "$(ratio "$tree10" "$(median "$RESULTS/list-10000.txt")")" 2)** |"
-    echo "| folder tree: growth from 1,000 to 10,000 | ${growth}x | – | – | ≤ 11x: **$(at_most "$growth" 11)** |"
+    for arch in x86_64 i686; do
+        for entry in "start:after start-up:4096" "chooser:with the folder chooser open:10240"; do
+            IFS=: read -r key label limit <<<"$entry"
+            if ! timed $arch; then row_not_timed "peak working set (VmHWM) $label, $arch"; continue; fi
+            extra=$(median "$RESULTS/mem-$key-extra-$arch.txt")
+            echo "| peak working set (VmHWM) $label, $arch | $(figure "mem-qz-$key-$arch" 0) kB | $(figure "mem-min-$arch" 0) kB | $(mb "$extra") ($(spread "$RESULTS/mem-$key-extra-$arch.txt") kB) | at most $(mb "$limit"): **$(at_most "$extra" "$limit")** |"
+        done
+    done
+    for arch in "${BUILDS[@]}"; do
+        echo "| peak working set (VmHWM) of \`bare_tree\` after it listed 1,000 subfolders, $arch (reference: the shell's image list and a filled tree in a bare program) | – | $(figure "mem-bare-tree-$arch-1000" 0) kB | $(mb "$(awk -v a="$(median "$RESULTS/mem-bare-tree-$arch-1000.txt")" -v b="$(median "$RESULTS/mem-min-$arch.txt")" 'BEGIN { print a - b }')") (of the medians, against the bare window) | report only |"
+    done
+    for arch in x86_64 i686; do
+        for count in 1000 10000; do
+            label="folder tree: expand $([ $count = 1000 ] && echo 1,000 || echo 10,000) subfolders, $arch (against bare_tree)"
+            if timed $arch; then row_ratio "$label" "tree-$arch-$count" "bare-tree-$arch-$count" "tree-ratio-$arch-$count" 1.25 ms
+            else row_not_timed "$label"; fi
+        done
+    done
     for count in 1000 10000; do
-        shown=$(median "$RESULTS/tree-shown-$count.txt")
-        echo "| folder tree: expand $([ $count = 1000 ] && echo 1,000 || echo 10,000) subfolders, until also painted | $(fmt "$shown") ms ($(spread "$RESULTS/tree-shown-$count.txt")) | $(fmt "$(median "$RESULTS/list-$count.txt")") ms | $(ratio "$shown" "$(median "$RESULTS/list-$count.txt")") | report only |"
+        timed x86_64 || break
+        echo "| folder tree: expand $([ $count = 1000 ] && echo 1,000 || echo 10,000) subfolders, x86_64, until also painted | $(figure "tree-x86_64-shown-$count") ms | $(figure "bare-tree-x86_64-shown-$count") ms | $(ratio "$(median "$RESULTS/tree-x86_64-shown-$count.txt")" "$(median "$RESULTS/bare-tree-x86_64-shown-$count.txt")") (of the medians) | report only |"
     done
-    echo "| peak working set (VmHWM) after start-up | $(median "$RESULTS/mem-qz-start.txt") kB ($(spread "$RESULTS/mem-qz-start.txt")) | $(median "$RESULTS/mem-min.txt") kB ($(spread "$RESULTS/mem-min.txt")) | $(ratio "$(median "$RESULTS/mem-qz-start.txt")" "$(median "$RESULTS/mem-min.txt")") | report only |"
-    echo "| peak working set (VmHWM) with the folder chooser open | $(median "$RESULTS/mem-qz-chooser.txt") kB ($(spread "$RESULTS/mem-qz-chooser.txt")) | $(median "$RESULTS/mem-min.txt") kB | $(ratio "$(median "$RESULTS/mem-qz-chooser.txt")" "$(median "$RESULTS/mem-min.txt")") | report only |"
+    echo "| folder tree: growth from 1,000 to 10,000, x86_64 | $(ratio "$(median "$RESULTS/tree-x86_64-10000.txt")" "$(median "$RESULTS/tree-x86_64-1000.txt")")x | – | – | report only |"
     echo
     echo "## How each figure is taken"
     echo
     echo "- **Start-up** (\`bench/paint_timer.cpp\`, run under Wine): reads QueryPerformanceCounter, creates the"
     echo "  process and reads five screen points of the centred 795 x 576 rectangle ($POINTS) with"
-    echo "  GetPixel on the screen's DC every millisecond until each shows the colour the finished window"
-    echo "  shows there (taken once before the rounds: qz.exe \`$COLOURS_QZ\`, baseline \`$COLOURS_MIN\`)."
-    echo "  The baseline is \`bench/minimal_window.cpp\`: a 795 x 576 pop-up painted in one colour."
-    echo "  One traced start of each (\`WINEDEBUG=+timestamp,+loaddll,+process\`, which slows everything down),"
-    echo "  ms after CreateProcess: the program file mapped, the last DLL loaded before the display driver,"
-    echo "  the display driver (winex11.drv: the first window or cursor), the theming library, the paint seen"
+    echo "  GetPixel on the screen's DC every $POLL_MS ms (each read is a round trip to the X server, which the"
+    echo "  measured program needs too) until each shows the colour the finished window shows there (taken"
+    echo "  once before the rounds; x86_64: qz.exe \`${COLOURS_QZ[x86_64]:-}\`, baseline \`${COLOURS_MIN[x86_64]:-}\`)."
+    echo "  The baseline is \`bench/minimal_window.cpp\`, built for the same target: a 795 x 576 pop-up"
+    echo "  painted in one colour. The same timer (x86_64) times both, for both builds."
+    echo "  One traced start of each x86_64 program (\`WINEDEBUG=+timestamp,+loaddll,+process\`, which slows"
+    echo "  everything down), ms after CreateProcess: the program file mapped, the last DLL loaded before the"
+    echo "  display driver, the display driver (winex11.drv: the first window or cursor), the theming library, the paint seen"
     echo "  (paint_timer's own time): baseline \`$TIMELINE_MIN\`; qz.exe \`$TIMELINE_QZ\`."
-    echo "- **Picture decode** (\`bench/decode_bench.cpp\`, Google Benchmark, native Release build): each round"
+    echo "- **Picture decode** (\`bench/decode_bench.cpp\`, Google Benchmark, native Release builds): each round"
     echo "  runs each benchmark for at least 0.5 s in its own process. \`qz::DecodeJpeg\` on"
     echo "  \`launcher/resources/background.jpg\` against plain libjpeg calls (JDCT_FLOAT, block smoothing, RGB"
-    echo "  into a fresh buffer; and the same with libjpeg's 236-colour quantisation)."
+    echo "  into a fresh buffer; and the same with libjpeg's 236-colour quantisation), both linked with the"
+    echo "  same library: the launcher's libjpeg-turbo recipe (\`scripts/setup --native-libjpeg\`: the"
+    echo "  Windows builds' configuration and size flags, built for this machine), and for reference"
+    echo "  Debian's build (with its SIMD code)."
     if [ ${#INSTR[@]} -gt 0 ]; then
         echo "  Instructions for one decode including the process's start (callgrind): ours 24-bit ${INSTR[qz24]:-–},"
         echo "  plain RGB ${INSTR[rgb]:-–}; ours 236 colours ${INSTR[qz236]:-–}, libjpeg 236 colours ${INSTR[q236]:-–}."
@@ -78,21 +112,26 @@ print_report() {
     echo "  the settings panel shows: \`qzdrive show SpeedBsjwj\`, \`click --control SpeedBsjwj\`), then 10 s"
     echo "  untouched. utime+stime counts in ticks of $((1000 / $(getconf CLK_TCK))) ms; schedstat sums the run time of the"
     echo "  process's threads."
-    echo "- **Folder tree**: $IDLE_ROUNDS launcher runs; in each, the chooser is opened (\`click --control SpeedBlj\`),"
-    echo "  qzdrive selects the folder (\`tree-select\`, which expands its parents), then \`bench/tree_timer.cpp\`"
-    echo "  sends TVM_EXPAND for the selection and polls TVM_GETCOUNT until the tree holds all the new"
-    echo "  items (QueryPerformanceCounter). The baseline \`bench/shell_list.cpp\` parses the folder's name,"
-    echo "  binds to it and counts its EnumObjects(SHCONTF_FOLDERS) items, timed inside the program. The"
-    echo "  folders are on Z: (Wine's view of the Linux root). For comparison, the whole"
-    echo "  \`qzdrive tree --path ... --children\` run for 10,000 (Wine process start and the cross-process"
-    echo "  reads of 10,000 texts included): $(fmt "$(median "$RESULTS/drive-10000.txt")" 0) ms ($(spread "$RESULTS/drive-10000.txt")); the tree_timer run"
-    echo "  as a whole: $(fmt "$(median "$RESULTS/tree-run-1000.txt")" 0) ms for 1,000, $(fmt "$(median "$RESULTS/tree-run-10000.txt")" 0) ms for 10,000."
-    echo "- **Memory**: VmHWM of the wine64 process one second after the window shows, and one second after"
-    echo "  the folder chooser shows; the baseline's one second after its window shows."
+    echo "- **Folder tree**: $TREE_ROUNDS launcher runs per build; in each, the chooser is opened (\`click --control SpeedBlj\`),"
+    echo "  qzdrive selects the folder (\`tree-select\`, which expands its parents), then \`bench/tree_timer.cpp\`,"
+    echo "  another process, sends TVM_EXPAND for the selection and polls TVM_GETCOUNT until the tree holds"
+    echo "  all the new items (QueryPerformanceCounter). The baseline \`bench/bare_tree.cpp\` (the same"
+    echo "  bitness as the launcher) is a window with a tree view of the launcher's styles, font and image"
+    echo "  list, holding the folder's item selected: expanding it lists the folder through the shell (parse,"
+    echo "  bind, EnumObjects(SHCONTF_FOLDERS), each child's name) and inserts the children, redrawing off,"
+    echo "  icons by callback; the same tree_timer times it the same way. The folders are on Z: (Wine's"
+    echo "  view of the Linux root). For comparison, the whole \`qzdrive tree --path ... --children\` run for"
+    echo "  10,000 (Wine process start and the cross-process reads of 10,000 texts included):"
+    echo "  $(figure drive-10000 0) ms; the tree_timer run as a whole: $(fmt "$(median "$RESULTS/tree-x86_64-run-1000.txt")" 0) ms"
+    echo "  for 1,000, $(fmt "$(median "$RESULTS/tree-x86_64-run-10000.txt")" 0) ms for 10,000."
+    echo "- **Memory**: VmHWM of the Wine process running qz.exe one second after the window shows, and one"
+    echo "  second after the folder chooser shows, less the baseline's (the bare window of the same bitness,"
+    echo "  one second after its window shows) in the same round."
     echo
     echo "## The folder tree, part by part"
     echo
-    echo "Medians of $ROUNDS runs of each part on its own (ms), under the same Wine and Xvfb:"
+    echo "Medians of $PART_ROUNDS runs of each part on its own, and of the $TREE_ROUNDS x86_64 launcher runs (ms),"
+    echo "under the same Wine and Xvfb:"
     echo
     echo "| part | 1,000 | 10,000 |"
     echo "|---|---|---|"
@@ -104,9 +143,12 @@ print_report() {
     part_row "a tree view alone (\`tree_insert --images\`): inserting the items under a collapsed item" parts-tree-insert
     part_row "the same: expanding it (the tree's own layout of the new items)" parts-tree-expand
     part_row "the same: painting" parts-tree-paint
-    part_row "the launcher, measured from outside: TVM_EXPAND answered" tree-returned
-    part_row "the launcher: the tree holds all items (the figure above)" tree
-    part_row "the launcher: and has painted them" tree-shown
+    part_row "the baseline (\`bare_tree\`), measured from outside: TVM_EXPAND answered" bare-tree-x86_64-returned
+    part_row "the baseline: the tree holds all items" bare-tree-x86_64
+    part_row "the baseline: and has painted them" bare-tree-x86_64-shown
+    part_row "the launcher, measured from outside: TVM_EXPAND answered" tree-x86_64-returned
+    part_row "the launcher: the tree holds all items (the figure above)" tree-x86_64
+    part_row "the launcher: and has painted them" tree-x86_64-shown
     echo
     echo "The shell's calls per folder, each added on its own to the bare listing of 1,000 folders"
     echo "(\`shell_list --add STEP\`; ms for the whole listing):"

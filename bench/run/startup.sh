@@ -1,39 +1,44 @@
-# Start-up to the first complete paint: the launcher against a minimal window.
+# Start-up to the first complete paint: the launcher against a minimal window
+# of the same bitness, both timed alike by paint_timer, alternating.
 # shellcheck shell=bash
 
 # Five points of the 795 x 576 rectangle centred on the 1024 x 768 screen.
 POINTS="214,196;514,396;814,576;164,616;854,136"
-say "start-up: colours of the finished windows"
+# paint_timer's poll of the screen: each read is a round trip to the X server
+# that the measured program needs too.
+POLL_MS=2
 sample() { qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" "$(win "$1")" | sed -nE 's/^colours=(.*)\r?$/\1/p' | tr -d '\r'; }
-COLOURS_MIN=$(sample minimal_window.exe)
-COLOURS_QZ=$(sample qz.exe)
-say "minimal window: $COLOURS_MIN; qz.exe: $COLOURS_QZ"
 paint_once() {  # paint_once PROGRAM COLOURS: milliseconds
-    qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" --colours "$2" --timeout-ms 30000 "$(win "$1")" |
-        tr -d '\r' | sed -nE 's/^paint_ms=//p'
+    qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" --colours "$2" --timeout-ms 30000 --poll-ms "$POLL_MS" \
+        "$(win "$1")" | tr -d '\r' | sed -nE 's/^paint_ms=//p'
     sleep 0.3
 }
-say "start-up: $ROUNDS rounds, alternating"
-for round in $(seq "$ROUNDS"); do
-    if [ $((round % 2)) = 1 ]; then
-        record paint-qz "$(paint_once qz.exe "$COLOURS_QZ")"
-        record paint-min "$(paint_once minimal_window.exe "$COLOURS_MIN")"
-    else
-        record paint-min "$(paint_once minimal_window.exe "$COLOURS_MIN")"
-        record paint-qz "$(paint_once qz.exe "$COLOURS_QZ")"
-    fi
+declare -A COLOURS_QZ COLOURS_MIN
+for arch in "${BUILDS[@]}"; do
+    dir=${BUILD_DIR[$arch]}
+    say "start-up ($arch): colours of the finished windows"
+    COLOURS_MIN[$arch]=$(sample "${dir}minimal_window.exe")
+    COLOURS_QZ[$arch]=$(sample "${dir}qz.exe")
+    say "minimal window: ${COLOURS_MIN[$arch]}; qz.exe: ${COLOURS_QZ[$arch]}"
+    say "start-up ($arch): $ROUNDS rounds, alternating"
+    for round in $(seq "$ROUNDS"); do
+        ours() { record "paint-qz-$arch" "$(paint_once "${dir}qz.exe" "${COLOURS_QZ[$arch]}")"; }
+        base() { record "paint-min-$arch" "$(paint_once "${dir}minimal_window.exe" "${COLOURS_MIN[$arch]}")"; }
+        if [ $((round % 2)) = 1 ]; then ours; base; else base; ours; fi
+        record_ratio "paint-ratio-$arch" "paint-qz-$arch" "paint-min-$arch"
+    done
 done
-sed -i '/^$/d' "$RESULTS"/paint-*.txt
 
-# One traced start of each (Wine's own timestamps; tracing slows everything,
-# so these times are longer than the figures above): when the program file,
-# its last DLL before the first window, the display driver and the theming
-# library were loaded, and when the paint was seen, in ms after CreateProcess.
+# One traced start of each x86_64 program (Wine's own timestamps; tracing
+# slows everything, so these times are longer than the figures above): when
+# the program file, its last DLL before the first window, the display driver
+# and the theming library were loaded, and when the paint was seen, in ms
+# after CreateProcess.
 say "start-up: one traced run of each"
 timeline() {  # timeline PROGRAM COLOURS: "exe=..;dlls=..;driver=..;theme=..;painted=.."
     local trace=$BENCH/trace-$1.txt
     WINEDEBUG=+timestamp,+loaddll,+process qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" \
-        --colours "$2" --timeout-ms 30000 "$(win "$1")" >"$trace" 2>&1
+        --colours "$2" --timeout-ms 30000 --poll-ms "$POLL_MS" "$(win "$1")" >"$trace" 2>&1
     awk -v program="$1" '
         /CreateProcessInternalW app/ && index($0, program) { split($1, t, ":"); start = t[1]; next }
         start == "" { next }
@@ -48,5 +53,5 @@ timeline() {  # timeline PROGRAM COLOURS: "exe=..;dlls=..;driver=..;theme=..;pai
         END { printf "exe=%.0f;dlls=%.0f;driver=%.0f;theme=%.0f;painted=%.0f\n", exe, dlls, driver, theme, painted }
     ' "$trace"
 }
-TIMELINE_MIN=$(timeline minimal_window.exe "$COLOURS_MIN")
-TIMELINE_QZ=$(timeline qz.exe "$COLOURS_QZ")
+TIMELINE_MIN=$(timeline minimal_window.exe "${COLOURS_MIN[x86_64]}")
+TIMELINE_QZ=$(timeline qz.exe "${COLOURS_QZ[x86_64]}")

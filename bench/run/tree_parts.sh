@@ -1,8 +1,8 @@
 # What the folder tree's time is made of, each part on its own.
 # shellcheck shell=bash
 
-say "folder tree: its parts, $ROUNDS rounds"
-for round in $(seq "$ROUNDS"); do
+say "folder tree: its parts, $PART_ROUNDS rounds"
+for round in $(seq "$PART_ROUNDS"); do
     for count in 1000 10000; do
         folder=$(windows_path "$FOLDERS/big$count")
         # The launcher's own listing (the shell's calls it makes per folder), in-process.
@@ -18,7 +18,7 @@ done
 # Each per-folder call the tree could make, added to the bare listing of 1,000.
 say "folder tree: the shell's per-folder calls"
 STEPS="attributes subfolders names sort icons"
-for round in $(seq "$ROUNDS"); do
+for round in $(seq "$PART_ROUNDS"); do
     for step in "" $STEPS; do
         qz_wine "$E2E_MEDIA/shell_list.exe" --add "${step:-none}" "$(windows_path "$FOLDERS/big1000")" >"$E2E_WORK/parts.out"
         record "steps-${step:-none}" "$(value_of list_ms <"$E2E_WORK/parts.out")"
