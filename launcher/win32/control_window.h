@@ -71,6 +71,8 @@ struct ControlWindow {
     std::unique_ptr<ControlBehaviour> behaviour;
     UniqueWindow window;
     std::optional<ControlName> name;
+    // Not given its font yet: it has not shown (see FormWindow::GiveFont).
+    bool fontPending = false;
 };
 
 // The record of the control of that name whose window is there; nullptr when

@@ -61,11 +61,11 @@ void FormWindow::Create()
     platform_.Attach(application_.Window(), main_.get());
 
     for (const auto &control : form_.Controls())
-        if (ShownAtStart(control->Row()))
+        if (VisibleWithParents(control->Row()))
             CreateControlWindow(*control);
 }
 
-bool FormWindow::ShownAtStart(const ControlSpec &row) const
+bool FormWindow::VisibleWithParents(const ControlSpec &row) const
 {
     for (const ControlSpec *at = &row; at != nullptr; at = at->parent.empty() ? nullptr : FindSpec(at->parent))
         if (!form_.ControlNamed(at->name).Visible())
@@ -119,10 +119,28 @@ void FormWindow::CreateControlWindow(Control &control)
     // Later rows lie above earlier ones.
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     record.name.emplace(window, Widen(row.name));
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(row.font)), FALSE);
     record.behaviour->Attach(window);
-    if (row.flags & kAutoWidth)
+    // A font is realised (its face read) when a window takes it: a window
+    // that does not show yet takes its font when it first shows.
+    record.fontPending = true;
+    if (VisibleWithParents(row))
+        GiveFont(record);
+}
+
+void FormWindow::GiveFont(ControlWindow &record)
+{
+    record.fontPending = false;
+    SendMessageW(record.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(record.control.Row().font)),
+                 FALSE);
+    if (record.control.Row().flags & kAutoWidth)
         FitWidthToText(record);
+}
+
+void FormWindow::GiveFontsToShownWindows()
+{
+    for (ControlWindow &record : windows_)
+        if (record.fontPending && VisibleWithParents(record.control.Row()))
+            GiveFont(record);
 }
 
 void FormWindow::Show()
@@ -136,7 +154,7 @@ void FormWindow::Show()
     // controls (the chooser's tree) are loaded only now.
     Guarded(platform_, [] { LoadCommonControlClasses(); });
     for (const auto &control : form_.Controls())
-        if (!ShownAtStart(control->Row()))
+        if (!VisibleWithParents(control->Row()))
             CreateControlWindow(*control);
     // Creation put each new window on top of its siblings: back to the
     // layout's order, later rows above earlier ones.
@@ -157,10 +175,14 @@ void FormWindow::ControlChanged(Control &control, Property property)
         return;
     HWND window = record->window.get();
     switch (property) {
-    case Property::Visible: ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE); break;
+    case Property::Visible:
+        if (control.Visible())
+            GiveFontsToShownWindows();
+        ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
+        break;
     case Property::Text:
         SetWindowTextW(window, Widen(control.Text()).c_str());
-        if (control.Row().flags & kAutoWidth)
+        if ((control.Row().flags & kAutoWidth) && !record->fontPending)
             FitWidthToText(*record);
         InvalidateRect(window, nullptr, TRUE);
         break;

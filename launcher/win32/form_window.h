@@ -50,10 +50,12 @@ public:
 private:
     void RegisterMainClass();
     void CreateControlWindow(Control &control);
-    bool ShownAtStart(const ControlSpec &row) const;
+    bool VisibleWithParents(const ControlSpec &row) const;
     HWND WindowNamed(std::string_view name) const;
     ControlWindow *RecordOf(HWND window);
     ControlWindow *RecordOf(const Control &control);
+    void GiveFont(ControlWindow &record);
+    void GiveFontsToShownWindows();
     void FitWidthToText(ControlWindow &record);
     // Every control's window, children before their parents; their names first.
     void DestroyControlWindows();

@@ -34,6 +34,10 @@ expect_true "the settings panel shows" open_panel SpeedBsjwj
 e2e_drive control Label2
 expect_key visible 0 "the status label is hidden when the panel shows"
 
+say "the path field draws in its own face, given when the panel first shows"
+e2e_drive text-width EditPath --face 宋体 --height 14
+expect_eq "the path field's '$(e2e_get text)' is as wide as in 宋体 of 14 pixels" "$(e2e_get measured)" "$(e2e_get drawn)"
+
 say "Tab goes through the panel's fields in their tab order, past the hidden server field"
 tab_to() {  # from to selection what
     e2e_drive key "$1" tab >/dev/null

@@ -15,6 +15,7 @@ using Words = std::vector<std::wstring>;
 
 // Top-level windows (commands_windows.cpp).
 void WindowCommand(const Words &words);
+void TextWidthCommand(const Words &words);
 void WaitGoneCommand(const Words &words);
 void WindowsCommand(const Words &words);
 void FocusCommand(const Words &words);

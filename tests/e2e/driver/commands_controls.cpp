@@ -167,6 +167,39 @@ void GetTextCommand(const Words &words)
     Emit("text", WindowText(found.control));
 }
 
+// An edit's text as drawn (from its first character to its last, by
+// EM_POSFROMCHAR: the face it was given) against the same characters
+// measured here in the face and pixel height asked for.
+void TextWidthCommand(const Words &words)
+{
+    const Args args(words, {L"pid", L"timeout-ms", L"face", L"height"}, {});
+    args.ExpectPositional(1, 1, L"the edit's name");
+    const auto face = args.Value(L"face");
+    const auto height = args.Integer(L"height");
+    if (!face || !height)
+        throw UsageError{L"give --face NAME and --height PIXELS"};
+    const Found found = WaitControl(args, args.Positional()[0]);
+    const std::wstring text = WindowText(found.control);
+    if (text.size() < 2)
+        throw Failure{L"control '" + args.Positional()[0] + L"' holds fewer than two characters"};
+    const auto last = static_cast<WPARAM>(text.size() - 1);
+    const auto first = static_cast<DWORD>(SendMessageW(found.control, EM_POSFROMCHAR, 0, 0));
+    const auto end = static_cast<DWORD>(SendMessageW(found.control, EM_POSFROMCHAR, last, 0));
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-static_cast<int>(*height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             face->c_str());
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(last), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    Emit("text", text);
+    Emit("drawn", static_cast<short>(LOWORD(end)) - static_cast<short>(LOWORD(first)));
+    Emit("measured", size.cx);
+}
+
 void SetTextCommand(const Words &words)
 {
     const Args args(words, {L"pid", L"timeout-ms"}, {});

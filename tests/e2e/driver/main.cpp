@@ -68,6 +68,7 @@ constexpr CommandEntry kCommands[] = {
      L"control NAME [--visible 0|1] [--enabled 0|1] [--text T] [--pid N] [--timeout-ms N]"},
     {L"controls", ControlsCommand, L"controls [--pid N] [--timeout-ms N]"},
     {L"get-text", GetTextCommand, L"get-text NAME [--pid N] [--timeout-ms N]"},
+    {L"text-width", TextWidthCommand, L"text-width EDIT --face NAME --height PIXELS [--pid N] [--timeout-ms N]"},
     {L"set-text", SetTextCommand, L"set-text NAME TEXT [--pid N] [--timeout-ms N]"},
     {L"type", TypeCommand, L"type NAME TEXT [--append | --replace] [--post] [--pid N] [--timeout-ms N]"},
     {L"key", KeyCommand, L"key NAME KEY | key --input KEY   [--pid N] [--timeout-ms N]"},
