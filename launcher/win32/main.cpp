@@ -19,14 +19,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (!launcher)
         return 0;  // the running launcher was brought to the front
 
-    // The data access and the shell folder tree rely on it.
-    qz::win::ComApartment com;
+    // The data access and the shell folder tree rely on it; nothing before
+    // the first paint does, so it is initialised after it (and released
+    // after the window is gone).
+    std::optional<qz::win::ComApartment> com;
 
     qz::win::Platform platform(instance);
     qz::win::FormWindow window(instance, platform);
     try {
         window.Create();
         window.Show();
+        com.emplace();
     } catch (const std::exception &error) {
         MessageBoxW(nullptr, qz::win::Widen(qz::ApplicationErrorText(error.what())).c_str(),
                     qz::win::Widen(qz::kApplicationTitle).c_str(), qz::kBoxError);

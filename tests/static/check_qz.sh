@@ -32,22 +32,22 @@ check_exe() {
     check "$exe: the header's checksum matches the file" python3 "$(dirname "$0")/pe_checksum.py" "$exe"
     check "$exe imports only system DLLs (not: ${unexpected//$'\n'/ })" [ -z "$unexpected" ]
     check "$exe links no C++ runtime DLL" [ -z "$(grep -E 'libstdc|libgcc|winpthread|libjpeg' <<<"$imports")" ]
-    # ODBC, the shell and the common controls are delay-loaded: not in the
+    # ODBC, the shell, the common controls and OLE are delay-loaded: not in the
     # import table, but named with their functions in the delay-load tables,
     # by the names the DLLs export (no stdcall decoration on i686).
     local delayed strings
-    delayed=$(grep -E '^(odbc32|shell32|comctl32)\.dll$' <<<"$imports" || true)
-    check "$exe loads odbc32, shell32 and comctl32 only when first called (imported: ${delayed//$'\n'/ })" [ -z "$delayed" ]
+    delayed=$(grep -E '^(odbc32|shell32|comctl32|ole32)\.dll$' <<<"$imports" || true)
+    check "$exe loads odbc32, shell32, comctl32 and ole32 only when first called (imported: ${delayed//$'\n'/ })" [ -z "$delayed" ]
     strings=$(strings -n 5 "$exe")
-    for dll in odbc32.dll shell32.dll comctl32.dll; do
+    for dll in odbc32.dll shell32.dll comctl32.dll ole32.dll; do
         check "$exe names $dll for loading later" grep -qx "$dll" <<<"$strings"
     done
     for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteExW SHGetFileInfoW SHGetDesktopFolder \
-        InitCommonControlsEx; do
+        InitCommonControlsEx OleInitialize CoTaskMemFree; do
         check "$exe imports $function later by its plain name" grep -qx "$function" <<<"$strings"
     done
     check "$exe has no decorated name among the functions loaded later" \
-        [ -z "$(grep -E '^(SQL|SH|Shell|IL|InitCommon)[A-Za-z]*@[0-9]+$' <<<"$strings")" ]
+        [ -z "$(grep -E '^(SQL|SH|Shell|IL|InitCommon|Ole|Co)[A-Za-z]*@[0-9]+$' <<<"$strings")" ]
     # The resource directory: each type entry, then its names and leaves.
     local resources jpeg_size
     resources=$(sed -n '/^The .rsrc Resource Directory section:/,/Resources start at/p' <<<"$headers")
