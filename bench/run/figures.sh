@@ -11,7 +11,8 @@ stats() {
 }
 median() { stats "$1" | cut -d' ' -f1; }
 spread() { stats "$1" | awk '{ printf "%s–%s", $2, $3 }'; }
-record() { printf '%s\n' "$2" >>"$RESULTS/$1.txt"; }  # record NAME VALUE
+# record NAME VALUE: nothing when a measurement gave no value (its warning says why).
+record() { [ -z "$2" ] || printf '%s\n' "$2" >>"$RESULTS/$1.txt"; }
 last() { tail -n1 "$RESULTS/$1.txt" 2>/dev/null; }  # last NAME: the value recorded last
 # record_ratio NAME OURS BASE: the ratio of the values OURS and BASE recorded
 # last (in this round), nothing when either is missing.

@@ -28,7 +28,11 @@ tree_expand() {
     local class=() started ended
     [ "$1" = TForm_qz ] || class=(--class "$1")
     started=$(now_ms)
-    qz_wine "$E2E_MEDIA/tree_timer.exe" --expect "$2" --timeout-ms 120000 "${class[@]}" >"$E2E_WORK/tree.out"
+    if ! qz_wine "$E2E_MEDIA/tree_timer.exe" --expect "$2" --timeout-ms 120000 "${class[@]}" >"$E2E_WORK/tree.out" \
+        2>"$E2E_WORK/tree.err"; then
+        e2e_warn "$3: tree_timer failed: $(tr -d '\r' <"$E2E_WORK/tree.err" | tr '\n' ' ')"
+        return
+    fi
     ended=$(now_ms)
     [ "$(value_of children <"$E2E_WORK/tree.out")" = "$2" ] || e2e_warn "$3: not $2 children"
     [ "$(value_of was_expanded <"$E2E_WORK/tree.out")" = 0 ] || e2e_warn "$3: the item was expanded before"
