@@ -1,6 +1,8 @@
 // The folder tree baseline: the least a program does to show one folder's
 // subfolders in a tree view when its item is expanded. A pop-up window with a
-// tree view of the launcher's styles, font and small system image list holds
+// tree view of the launcher's size, styles, font and small system image list
+// (the size matters: under Wine a tree as narrow as the launcher's takes about
+// twice as long to lay out new items as one twice as wide) holds
 // one selected item for FOLDER with a "+"; expanding it lists the folder
 // through the shell (parse, bind, EnumObjects(SHCONTF_FOLDERS), each child's
 // name) and inserts the children, redrawing off, icons by callback. It is
@@ -18,6 +20,10 @@
 #include <cwchar>
 
 namespace {
+
+// The launcher's folder tree: 203 x 222 with its edge.
+constexpr int kTreeWidth = 203;
+constexpr int kTreeHeight = 222;
 
 const wchar_t *folderPath = nullptr;
 HWND tree = nullptr;
@@ -119,10 +125,10 @@ int wmain(int argc, wchar_t **argv)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"QzBenchBareTree";
     RegisterClassExW(&windowClass);
-    HWND main = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
+    HWND main = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 100, 100, kTreeWidth, kTreeHeight,
                                 nullptr, nullptr, windowClass.hInstance, nullptr);
     tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS, 0, 0, 400, 300, main,
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS, 0, 0, kTreeWidth, kTreeHeight, main,
                            nullptr, windowClass.hInstance, nullptr);
     LOGFONTW font{};
     font.lfHeight = -12;
