@@ -2,10 +2,15 @@
 
 namespace qz {
 
+bool NeedsFullStop(std::string_view message)
+{
+    return !message.empty() && static_cast<unsigned char>(message.back()) > '.';
+}
+
 std::string ApplicationErrorText(std::string_view message)
 {
     std::string text(message);
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+    if (NeedsFullStop(message))
         text += '.';
     return text;
 }
@@ -17,10 +22,7 @@ void ReportFailure(ErrorReporter &errors, std::string_view message) noexcept
     if (reporting)
         return;
     reporting = true;
-    try {
-        errors.ReportError(message);
-    } catch (...) {
-    }
+    errors.ReportError(message);
     reporting = false;
 }
 

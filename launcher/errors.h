@@ -1,30 +1,73 @@
 #pragma once
 
-#include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace qz {
 
-// The one error type of the launcher: what a handler does not handle itself
-// ends the handler and reaches the application error box with this text.
-// Not a std::runtime_error: that one keeps its text in a string type of its
-// own, which brings a second copy of the string code into the program.
-class Error : public std::exception {
+// The one error type of the launcher: the text of a failure. A function that
+// can fail returns it in a Result, and each caller hands it on until a guard
+// shows it in the application error box. The launcher is built without C++
+// exceptions: their unwinder and tables were a quarter of the program.
+class Error {
 public:
     explicit Error(std::string message) : message_(std::move(message)) {}
     explicit Error(const char *message) : message_(message) {}
-    const char *what() const noexcept override { return message_.c_str(); }
+    const char *what() const noexcept { return message_.c_str(); }
 
 private:
     std::string message_;
 };
 
+// A value, or the failure that stands in its place.
+template <typename T = void>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : value_(std::move(value)) {}
+    Result(Error failure) : failure_(std::move(failure)) {}
+
+    explicit operator bool() const { return !failure_; }
+    T &operator*() { return *value_; }
+    const T &operator*() const { return *value_; }
+    T *operator->() { return &*value_; }
+    const T *operator->() const { return &*value_; }
+    // Only for a result that failed.
+    const Error &Failure() const { return *failure_; }
+
+private:
+    std::optional<T> value_;
+    std::optional<Error> failure_;
+};
+
+// Done, or the failure that stopped it.
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error failure) : failure_(std::move(failure)) {}
+
+    explicit operator bool() const { return !failure_; }
+    const Error &Failure() const { return *failure_; }
+
+private:
+    std::optional<Error> failure_;
+};
+
+using Status = Result<void>;
+
+// What cannot be handed on (memory that cannot be had, a length beyond the
+// largest): the application error box with the message, then the end of the
+// program. Defined by each platform.
+[[noreturn]] void Fatal(std::string_view message);
+
 // The text of the application error box for an error message: a full stop is
 // appended when the last byte sorts after "." (so a message ending in a letter
 // or in a Chinese character gets one, one ending in "'" or "!" does not).
 std::string ApplicationErrorText(std::string_view message);
+bool NeedsFullStop(std::string_view message);
 
 // Where a failure that reached a guard is shown.
 class ErrorReporter {
@@ -41,24 +84,21 @@ public:
 // again) is not shown a second time.
 void ReportFailure(ErrorReporter &errors, std::string_view message) noexcept;
 
-// The text for a failure that carries none (not a std::exception).
-inline constexpr std::string_view kUnknownFailure = "Unknown error";
-
 // The guard at every entry from the platform's event dispatch (handlers,
-// notifications, painting): runs work; whatever it throws is shown in the
-// application error box, and the caller goes on. False when work failed.
+// notifications, painting): runs work, and shows what it returned failed in
+// the application error box; the caller goes on. False when work failed.
 template <typename Work>
 bool Guarded(ErrorReporter &errors, Work &&work) noexcept
 {
-    try {
+    if constexpr (std::is_void_v<decltype(work())>) {
         work();
         return true;
-    } catch (const std::exception &error) {
-        ReportFailure(errors, error.what());
-    } catch (...) {
-        ReportFailure(errors, kUnknownFailure);
+    } else {
+        const Status done = work();
+        if (!done)
+            ReportFailure(errors, done.Failure().what());
+        return static_cast<bool>(done);
     }
-    return false;
 }
 
 }  // namespace qz

@@ -34,7 +34,8 @@ Control &TForm_qz::ControlNamed(std::string_view name) const
     for (const auto &control : controls_)
         if (control->Name() == name)
             return *control;
-    throw Error("no control named " + std::string(name));
+    // The names are the layout's own: a miss is a fault of the program.
+    Fatal("no control named " + std::string(name));
 }
 
 void TForm_qz::Click(Control &sender)

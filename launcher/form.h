@@ -21,7 +21,7 @@ public:
 
     // Every control, in layout order.
     const std::vector<std::unique_ptr<Control>> &Controls() const { return controls_; }
-    // The control of that name; throws Error when there is none.
+    // The control of that name; the end of the program when there is none.
     Control &ControlNamed(std::string_view name) const;
 
     // The events as the platform raises them: each runs the handler that
@@ -59,6 +59,10 @@ public:
 private:
     // The settings panel shown, its status label hidden.
     void ShowSettingsPanel();
+    // The work of the OK button and of the install-database zone; what
+    // fails reaches the application error box.
+    Status RestoreDatabase();
+    Status InstallDatabase();
 
     Services &services_;
     FolderTree folders_;

@@ -8,18 +8,27 @@ namespace qz {
 
 void TForm_qz::LabelmsdeClick(Control &)
 {
-    std::string engine;
+    Guarded(services_, [this] { return InstallDatabase(); });
+}
+
+Status TForm_qz::InstallDatabase()
+{
+    Result<std::string> engine = std::string();
     {
         const std::unique_ptr<Registry> registry = services_.OpenRegistry();
         engine = EngineSetupPath(*registry);
     }
-    if (engine.empty()) {
+    if (!engine)
+        return engine.Failure();
+    if (engine->empty()) {
         services_.ShellOpen(services_.ProgramFolder() + kMsdeSetup);
         if (services_.ShowMessageBox(kMsdePrompt, kNoticeTitle, kBoxSetupPrompt) != kAnswerYes)
-            return;
-        services_.RunHidden(kServiceStart);
+            return {};
+        if (Status started = services_.RunHidden(kServiceStart); !started)
+            return started;
     }
     ShowSettingsPanel();
+    return {};
 }
 
 void TForm_qz::LabelgzrjClick(Control &)

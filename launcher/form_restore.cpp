@@ -26,18 +26,25 @@ void TForm_qz::SpeedBljfhClick(Control &)
 
 void TForm_qz::SpeedBQDClick(Control &)
 {
+    // The box for a failure shows once the handler has ended (the wait
+    // cursor gone).
+    Guarded(services_, [this] { return RestoreDatabase(); });
+}
+
+Status TForm_qz::RestoreDatabase()
+{
     // Blanks count as content: nothing is trimmed.
     if (Editserver.Text().empty()) {
         services_.ShowMessageBox(kEnterServer, kNoticeTitle, kBoxNotice);
-        return;
+        return {};
     }
     if (Editusername.Text().empty()) {
         services_.ShowMessageBox(kEnterUser, kNoticeTitle, kBoxNotice);
-        return;
+        return {};
     }
     if (EditPath.Text().empty()) {
         services_.ShowMessageBox(kChoosePath, kNoticeTitle, kBoxNotice);
-        return;
+        return {};
     }
 
     Label2.SetVisible(true);
@@ -48,41 +55,40 @@ void TForm_qz::SpeedBQDClick(Control &)
     Database &data = services_.Data();
     const std::string connection = ConnectionStringFor(Editusername.Text(), EditPassW.Text(), Editserver.Text());
     data.Close();
-    try {
-        data.Open(connection);
-    } catch (const std::exception &) {
+    if (!data.Open(connection)) {
         services_.ShowMessageBox(kConnectFailed, kNoticeTitle, kBoxError);
-        return;
+        return {};
     }
 
-    // Not guarded: a failure here reaches the application error box.
-    if (data.OpenQuery(kExistenceQuery) > 0) {
+    // Not answered here: a failure of the query reaches the application
+    // error box.
+    const Result<long long> found = data.OpenQuery(kExistenceQuery);
+    if (!found)
+        return found.Failure();
+    if (*found > 0) {
         if (services_.ShowMessageBox(kDatabaseExists, kQuestionTitle, kBoxQuestion) == kAnswerNo)
-            return;
+            return {};
         // The operator agreed to replace the data, not to lose it: without a
         // backup to restore from, the database is not dropped.
         if (!services_.CanRead(services_.ProgramFolder() + kBackupFile)) {
             services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
-            return;
+            return {};
         }
-        try {
-            data.Execute(kDropStatement);
-        } catch (const std::exception &) {
+        if (!data.Execute(kDropStatement)) {
             services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
-            return;
+            return {};
         }
     }
 
-    try {
-        data.Execute(RestoreStatement(services_.ProgramFolder(), EditPath.Text()));
-    } catch (const std::exception &) {
+    if (!data.Execute(RestoreStatement(services_.ProgramFolder(), EditPath.Text()))) {
         services_.ShowMessageBox(kDatabaseInUse, kNoticeTitle, kBoxNotice);
-        return;
+        return {};
     }
 
     Panel3.SetVisible(false);
     Label2.SetText(kLoaded);
     services_.ShowMessageBox(kInstalled, kNoticeTitle, kBoxNotice);
+    return {};
 }
 
 }  // namespace qz

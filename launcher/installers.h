@@ -1,5 +1,6 @@
 #pragma once
 
+#include "errors.h"
 #include "registry.h"
 
 #include <cstddef>
@@ -20,9 +21,9 @@ constexpr RegistryView EngineKeyView(std::size_t pointerBytes)
 }
 
 // The engine's setup path from the registry: empty when the key or the value
-// is missing or empty. Throws Error "Failed to get data for 'SQLPath'" when
+// is missing or empty. Fails with "Failed to get data for 'SQLPath'" when
 // the second query fails and "Invalid data type for 'SQLPath'" for a value
 // that is not a string, in both cases after the key is closed.
-std::string EngineSetupPath(Registry &registry);
+Result<std::string> EngineSetupPath(Registry &registry);
 
 }  // namespace qz

@@ -16,7 +16,7 @@ namespace qz {
 namespace {
 
 // libjpeg reports fatal errors through error_exit, which must not return.
-// It jumps back to DecodeInto; the message is kept for the Error thrown there,
+// It jumps back to DecodeInto; the message is kept for the failure returned there,
 // outside the frame that holds the jump buffer.
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -117,19 +117,20 @@ Picture::Rgb Picture::At(int x, int y) const
     return {pixel[2], pixel[1], pixel[0]};
 }
 
-Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth)
+Result<Picture> DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth)
 {
     Picture picture;
     OwnPixels target(picture);
-    Picture decoded = DecodeJpeg(jpeg, depth, target);
-    decoded.pixels = std::move(picture.pixels);
+    Result<Picture> decoded = DecodeJpeg(jpeg, depth, target);
+    if (decoded)
+        decoded->pixels = std::move(picture.pixels);
     return decoded;
 }
 
-Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target)
+Result<Picture> DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target)
 {
     if (jpeg.empty())
-        throw Error("the picture is empty");
+        return Error("the picture is empty");
     Picture picture;
     ErrorManager errors{};
     // Destroying a decompressor that was never created (all zeros) does nothing.
@@ -139,7 +140,7 @@ Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, Pixel
     errors.base.emit_message = OnMessage;
     const ScopeExit destroy([&info] { jpeg_destroy_decompress(&info); });
     if (!DecodeInto(info, jpeg.data(), jpeg.size(), depth, picture, target, errors))
-        throw Error(std::string("the picture cannot be decoded: ") + errors.message);
+        return Error(std::string("the picture cannot be decoded: ") + errors.message);
     return picture;
 }
 

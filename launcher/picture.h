@@ -2,6 +2,8 @@
 // device-independent bitmap, portable so that it is tested natively.
 #pragma once
 
+#include "errors.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -35,8 +37,8 @@ enum class PictureDepth {
 inline constexpr int kPaletteColours = 236;
 
 // Decodes a JPEG at full scale with the floating-point inverse transform and
-// block smoothing. Throws qz::Error when the data is not a readable JPEG.
-Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth);
+// block smoothing. Fails when the data is not a readable JPEG.
+Result<Picture> DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth);
 
 // Where a decode writes its rows, so that they need not be copied there
 // afterwards (a bitmap of the display's, say).
@@ -53,6 +55,6 @@ protected:
 // The same decode into the target's rows: the picture returned holds the
 // layout and the palette, no pixels. Nothing is written when the target
 // gives no rows.
-Picture DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target);
+Result<Picture> DecodeJpeg(std::span<const std::uint8_t> jpeg, PictureDepth depth, PixelTarget &target);
 
 }  // namespace qz

@@ -41,8 +41,10 @@ public:
     // result is not examined and nothing is waited for.
     virtual void ShellOpen(std::string_view path) = 0;
 
-    // Runs a command line hidden, without waiting.
-    virtual void RunHidden(std::string_view commandLine) = 0;
+    // Runs a command line of the system's own programs hidden, without
+    // waiting. Fails when the system folder cannot be had or the line names
+    // no program of it; that it did not start is not reported.
+    virtual Status RunHidden(std::string_view commandLine) = 0;
 
     // Whether a file exists and can be opened for reading.
     virtual bool CanRead(std::string_view path) = 0;

@@ -8,10 +8,11 @@ namespace {
 
 // A name that holds a separator, a drive or a wildcard would leave the
 // system folder, or be searched for.
-void RequirePlainName(std::string_view name, std::string_view what)
+Status RequirePlainName(std::string_view name, std::string_view what)
 {
     if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string_view::npos || name == "." || name == "..")
-        throw Error("not a plain " + std::string(what) + " name: \"" + std::string(name) + "\"");
+        return Error("not a plain " + std::string(what) + " name: \"" + std::string(name) + "\"");
+    return {};
 }
 
 std::string InFolder(std::string_view folder, std::string_view name)
@@ -24,13 +25,14 @@ std::string InFolder(std::string_view folder, std::string_view name)
 
 }  // namespace
 
-SystemCommand SystemCommandFor(std::string_view line, std::string_view systemFolder)
+Result<SystemCommand> SystemCommandFor(std::string_view line, std::string_view systemFolder)
 {
     if (systemFolder.empty())
-        throw Error("no system folder");
+        return Error("no system folder");
     const auto space = line.find(' ');
     const std::string_view program = line.substr(0, space);
-    RequirePlainName(program, "program");
+    if (Status plain = RequirePlainName(program, "program"); !plain)
+        return plain.Failure();
     std::string file(program);
     if (file.find('.') == std::string::npos)
         file += ".exe";
@@ -47,11 +49,12 @@ SystemCommand SystemCommandFor(std::string_view line, std::string_view systemFol
     return command;
 }
 
-std::string SystemLibraryPath(std::string_view systemFolder, std::string_view library)
+Result<std::string> SystemLibraryPath(std::string_view systemFolder, std::string_view library)
 {
     if (systemFolder.empty())
-        throw Error("no system folder");
-    RequirePlainName(library, "library");
+        return Error("no system folder");
+    if (Status plain = RequirePlainName(library, "library"); !plain)
+        return plain.Failure();
     return InFolder(systemFolder, library);
 }
 

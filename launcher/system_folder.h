@@ -1,5 +1,7 @@
 #pragma once
 
+#include "errors.h"
+
 #include <string>
 #include <string_view>
 
@@ -18,12 +20,12 @@ struct SystemCommand {
 // The command for a line such as "net start mssqlserver": its first word is
 // a program of the system folder (".exe" added when it has no extension),
 // the rest its arguments. The program starts in the system folder, not in the
-// launcher's current folder. Throws qz::Error for an empty line or a first
-// word that is a path.
-SystemCommand SystemCommandFor(std::string_view line, std::string_view systemFolder);
+// launcher's current folder. Fails for an empty line or a first word that
+// is a path.
+Result<SystemCommand> SystemCommandFor(std::string_view line, std::string_view systemFolder);
 
-// The full path of a library of the system folder ("odbc32.dll"). Throws
-// qz::Error for an empty name or one that holds a path.
-std::string SystemLibraryPath(std::string_view systemFolder, std::string_view library);
+// The full path of a library of the system folder ("odbc32.dll"). Fails for
+// an empty name or one that holds a path.
+Result<std::string> SystemLibraryPath(std::string_view systemFolder, std::string_view library);
 
 }  // namespace qz

@@ -71,10 +71,11 @@ std::string DriverMessage(SQLSMALLINT type, SQLHANDLE handle, std::string_view f
     return ToUtf8(message);
 }
 
-void Check(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle, std::string_view what)
+Status Check(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle, std::string_view what)
 {
     if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
-        throw Error(DriverMessage(type, handle, what));
+        return Error(DriverMessage(type, handle, what));
+    return {};
 }
 
 }  // namespace
@@ -101,33 +102,43 @@ void Connection::Close()
     handles_.reset();
 }
 
-void Connection::Open(std::string_view oledbConnectionString, std::chrono::seconds loginTimeout)
+Status Connection::Open(std::string_view oledbConnectionString, std::chrono::seconds loginTimeout)
 {
     Close();
-    std::u16string odbc = ToUtf16(OdbcConnectionString(oledbConnectionString));
+    const Result<std::string> odbcString = OdbcConnectionString(oledbConnectionString);
+    if (!odbcString)
+        return odbcString.Failure();
+    std::u16string odbc = ToUtf16(*odbcString);
 
     auto handles = std::make_unique<OdbcHandles>();
     handles->environment = Allocate<EnvironmentHandle>(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
     if (!handles->environment)
-        throw Error("The ODBC driver manager cannot be loaded.");
+        return Error("The ODBC driver manager cannot be loaded.");
     SQLHENV environment = handles->environment.get();
-    Check(SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
-                        reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(SQL_OV_ODBC3)), 0),
-          SQL_HANDLE_ENV, environment, "The ODBC driver manager refused version 3.");
+    if (Status set = Check(SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
+                                         reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(SQL_OV_ODBC3)), 0),
+                           SQL_HANDLE_ENV, environment, "The ODBC driver manager refused version 3.");
+        !set)
+        return set;
     handles->connection = Allocate<ConnectionHandle>(SQL_HANDLE_DBC, environment);
     if (!handles->connection)
-        throw Error("No ODBC connection can be made.");
+        return Error("No ODBC connection can be made.");
     SQLHDBC connection = handles->connection.get();
-    Check(SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
-                             reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(loginTimeout.count())), 0),
-          SQL_HANDLE_DBC, connection, "The login time-out cannot be set.");
+    if (Status set = Check(SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
+                                              reinterpret_cast<SQLPOINTER>(
+                                                  static_cast<std::uintptr_t>(loginTimeout.count())),
+                                              0),
+                           SQL_HANDLE_DBC, connection, "The login time-out cannot be set.");
+        !set)
+        return set;
 
     SQLSMALLINT outLength = 0;
     const SQLRETURN result =
         SQLDriverConnectW(connection, nullptr, Wide(odbc), SQL_NTS, nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(result))
-        throw Error(DriverMessage(SQL_HANDLE_DBC, connection, "The connection failed."));
+        return Error(DriverMessage(SQL_HANDLE_DBC, connection, "The connection failed."));
     handles_ = std::move(handles);
+    return {};
 }
 
 std::string CommandText(std::string_view text)
@@ -146,57 +157,65 @@ std::string CommandText(std::string_view text)
     return command;
 }
 
-void Query::Open()
+Status Query::Open()
 {
-    Run(true);
+    return Run(true);
 }
 
-void Query::ExecSql()
+Status Query::ExecSql()
 {
-    Run(false);
+    return Run(false);
 }
 
-void Query::Run(bool countRows)
+Status Query::Run(bool countRows)
 {
     recordCount_ = 0;
     if (!connection_.handles_)
-        throw Error("Operation is not allowed when the object is closed.");
+        return Error("Operation is not allowed when the object is closed.");
     SQLHDBC connection = connection_.handles_->connection.get();
     const auto owner = Allocate<StatementHandle>(SQL_HANDLE_STMT, connection);
     if (!owner)
-        throw Error(DriverMessage(SQL_HANDLE_DBC, connection, "No statement can be made."));
+        return Error(DriverMessage(SQL_HANDLE_DBC, connection, "No statement can be made."));
     SQLHSTMT statement = owner.get();
     const auto check = [statement](SQLRETURN result, std::string_view what) {
-        Check(result, SQL_HANDLE_STMT, statement, what);
+        return Check(result, SQL_HANDLE_STMT, statement, what);
     };
-    check(SQLSetStmtAttrW(
-              statement, SQL_ATTR_QUERY_TIMEOUT,
-              reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(connection_.statementTimeout_.count())), 0),
-          "The statement time-out cannot be set.");
+    if (Status set = check(SQLSetStmtAttrW(statement, SQL_ATTR_QUERY_TIMEOUT,
+                                           reinterpret_cast<SQLPOINTER>(
+                                               static_cast<std::uintptr_t>(connection_.statementTimeout_.count())),
+                                           0),
+                           "The statement time-out cannot be set.");
+        !set)
+        return set;
 
     std::u16string command = ToUtf16(command_);
-    check(SQLExecDirectW(statement, Wide(command), SQL_NTS), "The statement failed.");
+    if (Status ran = check(SQLExecDirectW(statement, Wide(command), SQL_NTS), "The statement failed."); !ran)
+        return ran;
 
     // Rows of the first result are counted; every later result is read too,
     // so that an error reported after the first one is not lost.
     bool first = true;
     for (;;) {
         SQLSMALLINT columns = 0;
-        check(SQLNumResultCols(statement, &columns), "The result cannot be read.");
+        if (Status read = check(SQLNumResultCols(statement, &columns), "The result cannot be read."); !read)
+            return read;
         if (columns > 0) {
             SQLRETURN fetched;
             while (SQL_SUCCEEDED(fetched = SQLFetch(statement)))
                 if (countRows && first)
                     ++recordCount_;
-            check(fetched, "The rows cannot be read.");
+            if (Status read = check(fetched, "The rows cannot be read."); !read)
+                return read;
             first = false;
         }
         const SQLRETURN more = SQLMoreResults(statement);
         if (more == SQL_NO_DATA)
             break;
-        check(more, "The next result cannot be read.");
+        if (Status read = check(more, "The next result cannot be read."); !read)
+            return read;
     }
     SQLFreeStmt(statement, SQL_CLOSE);
+    return {};
 }
 
 }  // namespace qz::data

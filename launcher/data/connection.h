@@ -3,6 +3,8 @@
 // code runs with Windows' odbc32 and with unixODBC.
 #pragma once
 
+#include "../errors.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -23,9 +25,9 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     // Opens from an OLE DB connection string, waiting at most loginTimeout.
-    // Throws qz::Error carrying the driver's message; the connection is then
-    // closed and may be opened again.
-    void Open(std::string_view oledbConnectionString, std::chrono::seconds loginTimeout = kLoginTimeout);
+    // A failure carries the driver's message; the connection is then closed
+    // and may be opened again.
+    Status Open(std::string_view oledbConnectionString, std::chrono::seconds loginTimeout = kLoginTimeout);
     // Closes the connection (disconnects, then frees its handles); does
     // nothing when it is closed. The one way a connection ends: Open, a
     // failed Open and the destructor all come here.
@@ -54,15 +56,15 @@ public:
     void SetText(std::string_view text) { command_ = CommandText(text); }
 
     // Runs the text as a query and counts the rows of its result.
-    void Open();
+    Status Open();
     // Runs the text as a statement that returns no rows.
-    void ExecSql();
+    Status ExecSql();
     // Forgets the last result.
     void Close() { recordCount_ = 0; }
     long long RecordCount() const { return recordCount_; }
 
 private:
-    void Run(bool countRows);
+    Status Run(bool countRows);
 
     Connection &connection_;
     std::string command_;

@@ -7,25 +7,26 @@ void OdbcDatabase::Close()
     connection_.Close();
 }
 
-void OdbcDatabase::Open(std::string_view connectionString)
+Status OdbcDatabase::Open(std::string_view connectionString)
 {
     // Open closes what was open before it replaces the connection string.
-    connection_.Open(connectionString, kLoginTimeout);
+    return connection_.Open(connectionString, kLoginTimeout);
 }
 
-long long OdbcDatabase::OpenQuery(std::string_view sql)
+Result<long long> OdbcDatabase::OpenQuery(std::string_view sql)
 {
     query_.Close();
     query_.SetText(sql);
-    query_.Open();
+    if (Status opened = query_.Open(); !opened)
+        return opened.Failure();
     return query_.RecordCount();
 }
 
-void OdbcDatabase::Execute(std::string_view sql)
+Status OdbcDatabase::Execute(std::string_view sql)
 {
     query_.Close();
     query_.SetText(sql);
-    query_.ExecSql();
+    return query_.ExecSql();
 }
 
 }  // namespace qz::data

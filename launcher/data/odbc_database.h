@@ -12,9 +12,9 @@ public:
     OdbcDatabase() : query_(connection_) {}
 
     void Close() override;
-    void Open(std::string_view connectionString) override;
-    long long OpenQuery(std::string_view sql) override;
-    void Execute(std::string_view sql) override;
+    Status Open(std::string_view connectionString) override;
+    Result<long long> OpenQuery(std::string_view sql) override;
+    Status Execute(std::string_view sql) override;
 
 private:
     Connection connection_;

@@ -33,13 +33,16 @@ std::string BraceOdbcValue(std::string_view value)
     return braced;
 }
 
-std::string OdbcConnectionString(std::string_view oledb)
+Result<std::string> OdbcConnectionString(std::string_view oledb)
 {
-    const std::vector<text::Property> properties = text::ParseOleDb(oledb);
+    const Result<std::vector<text::Property>> parsed = text::ParseOleDb(oledb);
+    if (!parsed)
+        return parsed.Failure();
+    const std::vector<text::Property> &properties = *parsed;
     const std::string *provider = FindProperty(properties, {"Provider"});
     const std::string_view name = provider != nullptr ? TrimBlanks(*provider) : std::string_view{};
     if (!SameKey(name, "SQLOLEDB") && !SameKey(name, "SQLOLEDB.1"))
-        throw Error("Provider cannot be found. It may not be properly installed.");
+        return Error("Provider cannot be found. It may not be properly installed.");
 
     std::string odbc = "DRIVER={SQL Server}";
     struct Mapping {

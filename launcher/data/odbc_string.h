@@ -3,6 +3,8 @@
 // Linux).
 #pragma once
 
+#include "../errors.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,8 +14,9 @@ namespace qz::data {
 // SQLOLEDB (or SQLOLEDB.1); "Data Source", "User ID", "Password" and
 // "Initial Catalog" become SERVER, UID, PWD and DATABASE, each value braced
 // when it holds a character that ODBC would otherwise read as syntax.
-// Throws qz::Error when the provider is missing or another one.
-std::string OdbcConnectionString(std::string_view oledb);
+// Fails when the string is not well formed, or when the provider is
+// missing or another one.
+Result<std::string> OdbcConnectionString(std::string_view oledb);
 
 // An ODBC attribute value, braced when it holds a ";", begins with "{" or
 // has blanks at either end; inside the braces each "}" is doubled.

@@ -37,7 +37,7 @@ const std::string *FindProperty(const std::vector<Property> &properties, std::in
     return nullptr;
 }
 
-std::vector<Property> ParseOleDb(std::string_view text)
+Result<std::vector<Property>> ParseOleDb(std::string_view text)
 {
     std::vector<Property> properties;
     std::size_t at = 0;
@@ -47,7 +47,7 @@ std::vector<Property> ParseOleDb(std::string_view text)
             // A pair that is only blanks (";;", a trailing ";") is skipped.
             const std::string_view piece = text.substr(at, end == std::string_view::npos ? end : end - at);
             if (!TrimBlanks(piece).empty())
-                throw Error("The connection string is not well formed.");
+                return Error("The connection string is not well formed.");
             at = end == std::string_view::npos ? text.size() : end + 1;
             continue;
         }
@@ -64,7 +64,7 @@ std::vector<Property> ParseOleDb(std::string_view text)
             position = first + 1;
             for (;;) {
                 if (position >= text.size())
-                    throw Error("The connection string is not well formed.");
+                    return Error("The connection string is not well formed.");
                 if (text[position] == quote) {
                     if (position + 1 < text.size() && text[position + 1] == quote) {
                         value += quote;
@@ -79,7 +79,7 @@ std::vector<Property> ParseOleDb(std::string_view text)
             while (position < text.size() && IsBlank(text[position]))
                 ++position;
             if (position < text.size() && text[position] != ';')
-                throw Error("The connection string is not well formed.");
+                return Error("The connection string is not well formed.");
         } else {
             const std::size_t stop = std::min(text.find(';', position), text.size());
             value = std::string(text.substr(position, stop - position));

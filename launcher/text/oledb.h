@@ -2,6 +2,8 @@
 // back the way OLE DB reads it.
 #pragma once
 
+#include "../errors.h"
+
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -17,8 +19,8 @@ using Property = std::pair<std::string, std::string>;
 // double quotes (the enclosing quote doubled inside it), and is otherwise
 // taken exactly as written, blanks included, up to the next ";". Empty
 // pairs are skipped; a later key replaces an earlier one.
-// Throws qz::Error for a pair without "=" or an unterminated quote.
-std::vector<Property> ParseOleDb(std::string_view text);
+// Fails for a pair without "=" or an unterminated quote.
+Result<std::vector<Property>> ParseOleDb(std::string_view text);
 
 // A value written so that ParseOleDb reads it back unchanged: as it is when
 // it holds no ";" and no quote (blanks included), else in double quotes (or

@@ -21,7 +21,7 @@ void PostClose(HWND window, HWND main)
 
 }  // namespace
 
-void ApplicationWindow::Create(HINSTANCE instance, const ProgramIcons &icons)
+Status ApplicationWindow::Create(HINSTANCE instance, const ProgramIcons &icons)
 {
     WNDCLASSEXW application{};
     application.cbSize = sizeof application;
@@ -38,12 +38,13 @@ void ApplicationWindow::Create(HINSTANCE instance, const ProgramIcons &icons)
                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                                   nullptr, instance, this));
     if (!window_)
-        throw Error("cannot create the application window");
+        return Error("cannot create the application window");
     // Restore, minimise and close only.
     HMENU menu = GetSystemMenu(window_.get(), FALSE);
     DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+    return {};
 }
 
 LRESULT ApplicationWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -17,8 +17,8 @@ public:
     ApplicationWindow &operator=(const ApplicationWindow &) = delete;
 
     // Registers the class and creates the window, hidden, with the
-    // application's title; throws Error when it cannot be made.
-    void Create(HINSTANCE instance, const ProgramIcons &icons);
+    // application's title; fails when it cannot be made.
+    Status Create(HINSTANCE instance, const ProgramIcons &icons);
     HWND Window() const { return window_.get(); }
     // The main window, which the task-bar entry activates and closes.
     void SetMainWindow(HWND main) { main_ = main; }

@@ -55,16 +55,17 @@ void Background::Decode(HDC dc)
         return;
     const bool paletted = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 8;
     DibRows rows(dc, picture_);
-    Picture picture;
-    try {
-        picture = DecodeJpeg({bytes, SizeofResource(instance_, found)},
-                             paletted ? PictureDepth::Palette236 : PictureDepth::TrueColour, rows);
-    } catch (...) {
-        picture_.reset();  // half a picture is never shown
-        throw;
+    const Result<Picture> decoded = DecodeJpeg({bytes, SizeofResource(instance_, found)},
+                                               paletted ? PictureDepth::Palette236 : PictureDepth::TrueColour, rows);
+    if (!decoded) {
+        // A damaged picture leaves the button-face colour (half a picture is
+        // never shown); the zones still work.
+        picture_.reset();
+        return;
     }
     if (!picture_)
         return;
+    const Picture &picture = *decoded;
 
     if (paletted) {
         struct {
@@ -82,11 +83,7 @@ void Background::Decode(HDC dc)
 
 void Background::Paint(HDC dc, HWND window, const RECT &area)
 {
-    try {
-        Decode(dc);
-    } catch (const std::exception &) {
-        // A damaged picture leaves the button-face colour; the zones still work.
-    }
+    Decode(dc);
     if (!pictureDc_) {
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         return;

@@ -82,7 +82,7 @@ void RegisterOwnControlClasses(HINSTANCE instance)
     }
 }
 
-void LoadCommonControlClasses()
+Status LoadCommonControlClasses()
 {
     // The tree view is the one class of the common controls that the
     // launcher uses: its buttons and edits are the system's own. Only classes
@@ -96,7 +96,8 @@ void LoadCommonControlClasses()
     common.dwSize = sizeof common;
     common.dwICC = kClasses;
     if (!InitCommonControlsEx(&common))
-        throw Error("Failed to load the common controls (the folder tree)");
+        return Error("Failed to load the common controls (the folder tree)");
+    return {};
 }
 
 }  // namespace qz::win

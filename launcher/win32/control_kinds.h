@@ -37,7 +37,7 @@ DWORD FlagStyles(unsigned flags);
 void RegisterOwnControlClasses(HINSTANCE instance);
 
 // Registers the classes of the common controls that the launcher uses;
-// throws Error when the library refuses.
-void LoadCommonControlClasses();
+// fails when the library refuses.
+Status LoadCommonControlClasses();
 
 }  // namespace qz::win

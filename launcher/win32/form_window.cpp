@@ -40,9 +40,10 @@ void FormWindow::RegisterMainClass()
     RegisterClassExW(&main);
 }
 
-void FormWindow::Create()
+Status FormWindow::Create()
 {
-    application_.Create(instance_, icons_);
+    if (Status made = application_.Create(instance_, icons_); !made)
+        return made;
     RegisterMainClass();
     RegisterOwnControlClasses(instance_);
 
@@ -52,7 +53,7 @@ void FormWindow::Create()
     main_.reset(CreateWindowExW(0, kMainWindowClass, Widen(row.text).c_str(), WS_POPUP | WS_CLIPCHILDREN, at.x, at.y,
                                 kClientWidth, kClientHeight, application_.Window(), nullptr, instance_, this));
     if (!main_)
-        throw Error("cannot create the main window");
+        return Error("cannot create the main window");
     SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(row.font)), FALSE);
     mainName_.emplace(main_.get(), Widen(row.name));
     context_.main = main_.get();
@@ -62,7 +63,9 @@ void FormWindow::Create()
 
     for (const auto &control : form_.Controls())
         if (VisibleWithParents(control->Row()))
-            CreateControlWindow(*control);
+            if (Status made = CreateControlWindow(*control); !made)
+                return made;
+    return {};
 }
 
 bool FormWindow::VisibleWithParents(const ControlSpec &row) const
@@ -79,7 +82,8 @@ HWND FormWindow::WindowNamed(std::string_view name) const
         return main_.get();
     if (const ControlWindow *record = FindControlWindow(windows_, name))
         return record->window.get();
-    throw Error("no window made for " + std::string(name));
+    // Rows come after their parents': a miss is a fault of the program.
+    Fatal("no window made for " + std::string(name));
 }
 
 ControlWindow *FormWindow::RecordOf(HWND window)
@@ -98,12 +102,12 @@ ControlWindow *FormWindow::RecordOf(const Control &control)
     return nullptr;
 }
 
-void FormWindow::CreateControlWindow(Control &control)
+Status FormWindow::CreateControlWindow(Control &control)
 {
     const ControlSpec &row = control.Row();
     const WindowKind *kind = WindowKindOf(row.kind);
     if (kind == nullptr)
-        return;  // not visible: no window
+        return {};  // not visible: no window
 
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.Visible() ? WS_VISIBLE : 0u) |
                         (control.Enabled() ? 0u : WS_DISABLED) | kind->style | FlagStyles(row.flags);
@@ -114,7 +118,7 @@ void FormWindow::CreateControlWindow(Control &control)
                                         kind->ownClass ? record.behaviour.get() : nullptr));
     HWND window = record.window.get();
     if (window == nullptr)
-        throw Error("cannot create the window of " + std::string(row.name));
+        return Error("cannot create the window of " + std::string(row.name));
 
     // Later rows lie above earlier ones.
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -125,6 +129,7 @@ void FormWindow::CreateControlWindow(Control &control)
     record.fontPending = true;
     if (VisibleWithParents(row))
         GiveFont(record);
+    return {};
 }
 
 void FormWindow::GiveFont(ControlWindow &record)
@@ -143,7 +148,7 @@ void FormWindow::GiveFontsToShownWindows()
             GiveFont(record);
 }
 
-void FormWindow::Show()
+Status FormWindow::Show()
 {
     Guarded(platform_, [this] { form_.Show(); });
     ShowWindow(application_.Window(), SW_SHOWNORMAL);
@@ -152,15 +157,17 @@ void FormWindow::Show()
 
     // No message is handled before all windows are there. The common
     // controls (the chooser's tree) are loaded only now.
-    Guarded(platform_, [] { LoadCommonControlClasses(); });
+    Guarded(platform_, [] { return LoadCommonControlClasses(); });
     for (const auto &control : form_.Controls())
         if (!VisibleWithParents(control->Row()))
-            CreateControlWindow(*control);
+            if (Status made = CreateControlWindow(*control); !made)
+                return made;
     // Creation put each new window on top of its siblings: back to the
     // layout's order, later rows above earlier ones.
     for (const auto &control : form_.Controls())
         if (const ControlWindow *record = RecordOf(*control))
             SetWindowPos(record->window.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return {};
 }
 
 bool FormWindow::HandleTab(const MSG &message) const

@@ -30,11 +30,11 @@ public:
 
     // Creates the application window, the main window and the windows of the
     // controls that show with it, all hidden.
-    void Create();
+    Status Create();
     // Raises the show event, centres the window, makes it visible and paints
     // it; then creates the windows of the controls hidden at first (panels and
     // what they hold), so that the picture is up before they are made.
-    void Show();
+    Status Show();
     // Moves the focus along the tab order; true when the message was a Tab.
     bool HandleTab(const MSG &message) const;
 
@@ -49,7 +49,7 @@ public:
 
 private:
     void RegisterMainClass();
-    void CreateControlWindow(Control &control);
+    Status CreateControlWindow(Control &control);
     bool VisibleWithParents(const ControlSpec &row) const;
     HWND WindowNamed(std::string_view name) const;
     ControlWindow *RecordOf(HWND window);

@@ -1,15 +1,15 @@
 // The throws of the C++ library's containers and strings (a length beyond
-// the largest, a position past the end, memory that cannot be had), defined
-// for the launcher. The library's own definitions share one object with the
-// rest of its exception classes, whose texts live in a reference-counted
-// string of their own: linking them brings a second copy of the string code
-// and more (some 80 KB of the i686 program). These throw the same kinds of
-// failure with the same texts, which reach the application error box as
-// before: every handler catches std::exception.
+// the largest, a position past the end, memory that cannot be had), and the
+// allocation that throws, defined for the launcher, which is built without
+// exceptions. The library's own definitions throw (and bring the unwinder,
+// and a second copy of the string code in their exception classes: some
+// 80 KB of the i686 program). Here each shows its text in the application
+// error box and ends the program (see Fatal).
 #include "../errors.h"
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 #include <string>
 
@@ -46,31 +46,75 @@ namespace std {
 
 void __throw_bad_alloc()
 {
-    throw std::bad_alloc();
+    qz::Fatal("std::bad_alloc");
 }
 
 void __throw_bad_array_new_length()
 {
-    throw std::bad_array_new_length();
+    qz::Fatal("std::bad_array_new_length");
 }
 
 void __throw_length_error(const char *message)
 {
-    throw qz::Error(message);
+    qz::Fatal(message);
 }
 
 void __throw_logic_error(const char *message)
 {
-    throw qz::Error(message);
+    qz::Fatal(message);
 }
 
 void __throw_out_of_range_fmt(const char *format, ...)
 {
     std::va_list arguments;
     va_start(arguments, format);
-    std::string text = Format(format, arguments);
+    const std::string text = Format(format, arguments);
     va_end(arguments);
-    throw qz::Error(std::move(text));
+    qz::Fatal(text);
 }
 
 }  // namespace std
+
+// The library's operator new throws std::bad_alloc itself.
+void *operator new(std::size_t size)
+{
+    if (void *memory = std::malloc(size != 0 ? size : 1))
+        return memory;
+    std::__throw_bad_alloc();
+}
+
+void *operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+// The library's own calls the plain one and catches what it throws.
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept
+{
+    return std::malloc(size != 0 ? size : 1);
+}
+
+void operator delete(void *memory, const std::nothrow_t &) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}

@@ -26,15 +26,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     qz::win::Platform platform(instance);
     qz::win::FormWindow window(instance, platform);
-    try {
-        window.Create();
-        window.Show();
-        com.emplace();
-    } catch (const std::exception &error) {
-        MessageBoxW(nullptr, qz::win::Widen(qz::ApplicationErrorText(error.what())).c_str(),
+    qz::Status shown = window.Create();
+    if (shown)
+        shown = window.Show();
+    if (!shown) {
+        MessageBoxW(nullptr, qz::win::Widen(qz::ApplicationErrorText(shown.Failure().what())).c_str(),
                     qz::win::Widen(qz::kApplicationTitle).c_str(), qz::kBoxError);
         return 1;
     }
+    com.emplace();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -14,13 +14,7 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM context)
     auto &disabling = *reinterpret_cast<Disabling *>(context);
     if (window == disabling.boxOwner || !IsWindowVisible(window) || !IsWindowEnabled(window))
         return TRUE;
-    // Nothing may unwind through the enumeration: a window that cannot be
-    // remembered is left enabled, and the rest too.
-    try {
-        disabling.disabled.push_back(window);
-    } catch (...) {
-        return FALSE;
-    }
+    disabling.disabled.push_back(window);
     EnableWindow(window, FALSE);
     return TRUE;
 }

@@ -7,11 +7,11 @@
 
 namespace qz::win {
 
-// A piece of work, and what it threw.
+// A piece of work; what it finds, failures included, it leaves in its
+// context.
 struct OffThreadJob {
     void (*work)(void *);
     void *context;
-    std::exception_ptr failure;
 };
 
 namespace {
@@ -19,11 +19,7 @@ namespace {
 DWORD WINAPI RunJob(LPVOID parameter)
 {
     OffThreadJob &job = *static_cast<OffThreadJob *>(parameter);
-    try {
-        job.work(job.context);
-    } catch (...) {
-        job.failure = std::current_exception();
-    }
+    job.work(job.context);
     return 0;
 }
 
@@ -64,7 +60,7 @@ void HandleMessagesUntilSignalled(HANDLE object) noexcept
 
 void RunOffUiThread(void (*work)(void *), void *context)
 {
-    OffThreadJob job{work, context, nullptr};
+    OffThreadJob job{work, context};
     {
         const ModalScope modal;
         DWORD id = 0;
@@ -74,8 +70,6 @@ void RunOffUiThread(void (*work)(void *), void *context)
         else
             RunJob(&job);
     }
-    if (job.failure)
-        std::rethrow_exception(job.failure);
 }
 
 bool WorkerThread::Start()
@@ -109,7 +103,7 @@ void WorkerThread::Run(void (*work)(void *), void *context)
         RunOffUiThread(work, context);
         return;
     }
-    OffThreadJob piece{work, context, nullptr};
+    OffThreadJob piece{work, context};
     piece_ = &piece;
     {
         const ModalScope modal;
@@ -117,13 +111,11 @@ void WorkerThread::Run(void (*work)(void *), void *context)
         HandleMessagesUntilSignalled(done_.get());
     }
     piece_ = nullptr;
-    if (piece.failure)
-        std::rethrow_exception(piece.failure);
 }
 
 void WorkerThread::RunAtEnd(void (*work)(void *), void *context) noexcept
 {
-    OffThreadJob piece{work, context, nullptr};
+    OffThreadJob piece{work, context};
     // Never started: nothing was left pending by a thread of its own.
     if (piece_ != nullptr || !thread_) {
         RunJob(&piece);
@@ -155,21 +147,25 @@ void OffThreadDatabase::Close()
     worker_.Run([this] { database_.Close(); });
 }
 
-void OffThreadDatabase::Open(std::string_view connectionString)
+Status OffThreadDatabase::Open(std::string_view connectionString)
 {
-    worker_.Run([this, connectionString] { database_.Open(connectionString); });
+    Status opened;
+    worker_.Run([this, connectionString, &opened] { opened = database_.Open(connectionString); });
+    return opened;
 }
 
-long long OffThreadDatabase::OpenQuery(std::string_view sql)
+Result<long long> OffThreadDatabase::OpenQuery(std::string_view sql)
 {
-    long long count = 0;
+    Result<long long> count = 0;
     worker_.Run([this, sql, &count] { count = database_.OpenQuery(sql); });
     return count;
 }
 
-void OffThreadDatabase::Execute(std::string_view sql)
+Status OffThreadDatabase::Execute(std::string_view sql)
 {
-    worker_.Run([this, sql] { database_.Execute(sql); });
+    Status executed;
+    worker_.Run([this, sql, &executed] { executed = database_.Execute(sql); });
+    return executed;
 }
 
 }  // namespace qz::win

@@ -15,8 +15,9 @@ namespace qz::win {
 struct OffThreadJob;
 
 // Runs work(context) on a worker thread and returns when it has ended; what
-// it throws is thrown here. A WM_QUIT that arrives meanwhile is posted again
-// afterwards. Where no thread can be started, the work runs here.
+// it finds (a result, a failure) it leaves in what it captured. A WM_QUIT
+// that arrives meanwhile is posted again afterwards. Where no thread can be
+// started, the work runs here.
 void RunOffUiThread(void (*work)(void *), void *context);
 
 template <typename Work>
@@ -72,9 +73,9 @@ public:
     ~OffThreadDatabase();
 
     void Close() override;
-    void Open(std::string_view connectionString) override;
-    long long OpenQuery(std::string_view sql) override;
-    void Execute(std::string_view sql) override;
+    Status Open(std::string_view connectionString) override;
+    Result<long long> OpenQuery(std::string_view sql) override;
+    Status Execute(std::string_view sql) override;
 
 private:
     Database &database_;

@@ -93,7 +93,7 @@ std::string Platform::ProgramFolder()
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
-            throw Error("cannot read the program's own path");
+            Fatal("cannot read the program's own path");
         if (length < path.size()) {
             path.resize(length);
             break;
@@ -183,15 +183,21 @@ void StartElevated(HWND owner, const SystemCommand &command)
 
 }  // namespace
 
-void Platform::RunHidden(std::string_view commandLine)
+Status Platform::RunHidden(std::string_view commandLine)
 {
     // The system's own program, by its full path: a file of that name beside
     // the launcher (on a medium, in a downloads folder) is never the one run.
-    const SystemCommand command = SystemCommandFor(commandLine, SystemFolder());
+    const Result<std::string> folder = SystemFolder();
+    if (!folder)
+        return folder.Failure();
+    const Result<SystemCommand> found = SystemCommandFor(commandLine, *folder);
+    if (!found)
+        return found.Failure();
+    const SystemCommand &command = *found;
     // Starting a service needs an administrator.
     if (RunsUnelevatedUnderUac()) {
         StartElevated(main_, command);
-        return;
+        return {};
     }
     const std::wstring application = Widen(command.application);
     std::wstring line = Widen(command.commandLine);
@@ -207,6 +213,7 @@ void Platform::RunHidden(std::string_view commandLine)
         const UniqueKernelHandle thread(process.hThread);
         const UniqueKernelHandle started(process.hProcess);
     }
+    return {};
 }
 
 bool Platform::CanRead(std::string_view path)

@@ -34,7 +34,7 @@ public:
     ShellNamespace &Namespace() override { return shell_; }
     std::unique_ptr<Registry> OpenRegistry() override;
     void ShellOpen(std::string_view path) override;
-    void RunHidden(std::string_view commandLine) override;
+    Status RunHidden(std::string_view commandLine) override;
     void SetBusy(bool busy) override;
     bool CanRead(std::string_view path) override;
 

@@ -12,9 +12,10 @@ using shell::IsEmpty;
 constexpr UINT kFirstCommand = 1;
 constexpr UINT kLastCommand = 0x7FFF;
 
-// The context menu shown on this thread, for ForwardContextMenuMessage.
-thread_local IContextMenu2 *activeMenu2 = nullptr;
-thread_local IContextMenu3 *activeMenu3 = nullptr;
+// The context menu being shown, for ForwardContextMenuMessage. Menus show on
+// the UI thread only, the one thread that touches windows.
+IContextMenu2 *activeMenu2 = nullptr;
+IContextMenu3 *activeMenu3 = nullptr;
 
 // Makes a context menu the active one for the life of the scope.
 class ActiveMenuScope {

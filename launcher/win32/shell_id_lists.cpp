@@ -1,7 +1,8 @@
 #include "shell_internal.h"
 
+#include "../errors.h"
+
 #include <cstring>
-#include <new>
 
 namespace qz::win::shell {
 
@@ -50,7 +51,7 @@ UniqueIdList NewEmptyIdList()
 {
     auto *list = static_cast<ITEMIDLIST *>(CoTaskMemAlloc(sizeof(USHORT)));
     if (list == nullptr)
-        throw std::bad_alloc();
+        Fatal("std::bad_alloc");
     list->mkid.cb = 0;
     return UniqueIdList(list);
 }

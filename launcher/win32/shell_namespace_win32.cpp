@@ -21,6 +21,14 @@ using shell::kDesktopIdList;
 using shell::NewEmptyIdList;
 using shell::QuietCriticalErrors;
 
+// Not make_shared: its control block asks the type system for its deleter,
+// which a build without type information answers from code that brings the
+// C++ library's exception support along.
+ShellItemPtr NewItem(UniqueIdList absolute)
+{
+    return ShellItemPtr(new WinShellItem(std::move(absolute)));
+}
+
 inline void FreeComText(wchar_t *text)
 {
     CoTaskMemFree(text);
@@ -98,7 +106,7 @@ const ITEMIDLIST *IdListOf(const ShellItem &item)
 ShellFolder WinShellNamespace::Desktop()
 {
     ShellFolder desktop;
-    desktop.item = std::make_shared<WinShellItem>(NewEmptyIdList());
+    desktop.item = NewItem(NewEmptyIdList());
     desktop.hasSubfolders = true;
     if (ComPtr<IShellFolder> folder = DesktopFolder())
         desktop.name = ShownName(NameOf(folder.get(), &kDesktopIdList, SHGDN_NORMAL));
@@ -160,7 +168,7 @@ std::vector<ShellFolder> WinShellNamespace::Subfolders(const ShellItem &item)
         if (!absolute)
             continue;
         ShellFolder subfolder;
-        subfolder.item = std::make_shared<WinShellItem>(std::move(absolute));
+        subfolder.item = NewItem(std::move(absolute));
         subfolder.name = ShownName(child.name);
         subfolder.hasSubfolders = child.hasSubfolders;
         subfolder.inFileSystem = child.inFileSystem;
@@ -246,7 +254,7 @@ ShellFolder WinShellNamespace::FromParsingName(std::string_view parsingName)
     found.name = ShownName(NameOf(parent.get(), child, SHGDN_NORMAL | SHGDN_INFOLDER));
     found.hasSubfolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
     found.inFileSystem = (attributes & SFGAO_FILESYSTEM) != 0;
-    found.item = std::make_shared<WinShellItem>(std::move(absolute));
+    found.item = NewItem(std::move(absolute));
     return found;
 }
 

@@ -44,12 +44,13 @@ Function Lookup(HMODULE module, const char *name)
 
 HMODULE LoadByFullPath(const char *name)
 {
-    std::wstring path;
-    try {
-        path = Widen(SystemLibraryPath(SystemFolder(), name));
-    } catch (const std::exception &) {
+    const Result<std::string> folder = SystemFolder();
+    if (!folder)
         return nullptr;
-    }
+    const Result<std::string> library = SystemLibraryPath(*folder, name);
+    if (!library)
+        return nullptr;
+    const std::wstring path = Widen(*library);
     // With the search restricted, the library's own imports come from the
     // system folder already; otherwise from its folder first.
     return LoadLibraryExW(path.c_str(), nullptr, searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -57,13 +58,13 @@ HMODULE LoadByFullPath(const char *name)
 
 }  // namespace
 
-std::string SystemFolder()
+Result<std::string> SystemFolder()
 {
     std::wstring folder(MAX_PATH, L'\0');
     for (;;) {
         const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
         if (length == 0)
-            throw Error("cannot read the system folder");
+            return Error("cannot read the system folder");
         if (length < folder.size()) {
             folder.resize(length);
             return Narrow(folder);

@@ -3,6 +3,8 @@
 // launcher's own folder (a medium, a downloads folder) or the current one.
 #pragma once
 
+#include "../errors.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,8 +13,8 @@ namespace qz::win {
 
 // The system folder, as GetSystemDirectoryW names it (for a 32-bit program
 // on 64-bit Windows, the name that the redirection maps to its 32-bit
-// copies). Throws qz::Error when Windows cannot say.
-std::string SystemFolder();
+// copies). Fails when Windows cannot say.
+Result<std::string> SystemFolder();
 
 // The first call in the program's entry: from here on, a library loaded by a
 // bare name (by the launcher or by a system library on its behalf) comes from

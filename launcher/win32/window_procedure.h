@@ -1,17 +1,14 @@
 // One window-procedure thunk for every window class of the launcher, and the
 // subclass that puts a procedure of ours in front of a common control's.
 //
-// Both pass every message through the guard (Guarded): a failure in a
-// handler, a notification or a paint is shown in the application error box
-// and the message loop goes on; nothing unwinds through system code.
+// Nothing unwinds through system code: the launcher is built without
+// exceptions, and a handler's failure comes back as a result to the guard
+// where the form runs the handler (see TForm_qz).
 //
 // T provides
 //   LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM)   (the thunk), or
 //   LRESULT HandleSubclassMessage(HWND, UINT, WPARAM, LPARAM)   (the subclass)
-//   ErrorReporter &Errors()   where a failure is reported.
 #pragma once
-
-#include "../errors.h"
 
 #include <windows.h>
 
@@ -19,7 +16,7 @@ namespace qz::win {
 
 // The window procedure of a class whose windows are created with their
 // object as the creation parameter: the object is bound on WM_NCCREATE and
-// unbound on WM_NCDESTROY; a message that fails answers 0.
+// unbound on WM_NCDESTROY.
 template <typename T>
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -29,9 +26,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     auto *self = reinterpret_cast<T *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!Guarded(self->Errors(), [&] { result = self->HandleMessage(window, message, wParam, lParam); }))
-        result = 0;
+    const LRESULT result = self->HandleMessage(window, message, wParam, lParam);
     if (message == WM_NCDESTROY)
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return result;
@@ -89,11 +84,7 @@ private:
             self->Remove();
             return CallWindowProcW(original, window, message, wParam, lParam);
         }
-        T &owner = *self->owner_;
-        LRESULT result = 0;
-        if (!Guarded(owner.Errors(), [&] { result = owner.HandleSubclassMessage(window, message, wParam, lParam); }))
-            result = 0;
-        return result;
+        return self->owner_->HandleSubclassMessage(window, message, wParam, lParam);
     }
 
     HWND window_ = nullptr;

@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "engine_process.h"
 #include "errors.h"
+#include "must.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 namespace qz::data {
 namespace {
 
+using qz::testing::Must;
 using text::QuoteOleDbValue;
 
 namespace fs = std::filesystem;
@@ -66,7 +68,7 @@ protected:
     {
         Query query(connection);
         query.SetText(kExists);
-        query.Open();
+        Must(query.Open());
         return query.RecordCount();
     }
 
@@ -75,7 +77,7 @@ protected:
     {
         Query query(connection);
         query.SetText(RestoreStatement(backup, folder, dataName));
-        query.ExecSql();
+        Must(query.ExecSql());
     }
 
     TemporaryFolder root;
@@ -86,8 +88,8 @@ TEST_F(DataAccess, TheLaunchersDefaultLogonReachesTheEngineAtLocal)
 {
     StartEngine();
     Connection connection;
-    connection.Open("Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Initial Catalog=master;"
-                    "Password=;Data Source=(local)");
+    Must(connection.Open("Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Initial Catalog=master;"
+                    "Password=;Data Source=(local)"));
     EXPECT_TRUE(connection.IsOpen());
     EXPECT_EQ(CountQuentaro(connection), 0);
     connection.Close();
@@ -99,13 +101,13 @@ TEST_F(DataAccess, AWrongPasswordIsRefusedWithTheDriversTextAndTheConnectionCanB
     StartEngine({"--user", "sa", "--password", "right"});
     Connection connection;
     try {
-        connection.Open(ConnectionString("sa", "wrong"));
+        Must(connection.Open(ConnectionString("sa", "wrong")));
         FAIL() << "a wrong password was accepted";
     } catch (const Error &error) {
         EXPECT_NE(std::string(error.what()).find("Login failed for user 'sa'"), std::string::npos) << error.what();
     }
     EXPECT_FALSE(connection.IsOpen());
-    connection.Open(ConnectionString("sa", "right"));
+    Must(connection.Open(ConnectionString("sa", "right")));
     EXPECT_TRUE(connection.IsOpen());
 }
 
@@ -117,9 +119,9 @@ TEST_F(DataAccess, LogonsWithSyntaxCharactersReachTheEngineExactlyAsTyped)
     const std::string password = "p}w=}{d\"x'PWD=y";
     StartEngine({"--user", user, "--password", password});
     Connection connection;
-    connection.Open(ConnectionString(user, password));
+    Must(connection.Open(ConnectionString(user, password)));
     EXPECT_TRUE(connection.IsOpen());
-    EXPECT_THROW(connection.Open(ConnectionString(user, "p}w=}{d\"x'")), Error);
+    EXPECT_THROW(Must(connection.Open(ConnectionString(user, "p}w=}{d\"x'"))), Error);
 }
 
 // Where the two differ: a braced value holding "}" is written with the "}"
@@ -129,7 +131,7 @@ TEST_F(DataAccess, FreeTdsReadsADoubledClosingBraceLiterally)
 {
     StartEngine({"--password", "x}}y;"});
     Connection connection;
-    connection.Open(ConnectionString("sa", "x}y;"));
+    Must(connection.Open(ConnectionString("sa", "x}y;")));
     EXPECT_TRUE(connection.IsOpen());
 }
 
@@ -137,7 +139,7 @@ TEST_F(DataAccess, RestoreWritesBothFilesAndTheDatabaseThenCountsOne)
 {
     StartEngine();
     Connection connection;
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
     EXPECT_EQ(CountQuentaro(connection), 0);
     Restore(connection);
     EXPECT_TRUE(fs::is_regular_file(driveC() / "Db/QUENTARO_data.MDF"));
@@ -148,7 +150,7 @@ TEST_F(DataAccess, RestoreWritesBothFilesAndTheDatabaseThenCountsOne)
     engine.reset();
     StartEngine();
     Connection again;
-    again.Open(ConnectionString());
+    Must(again.Open(ConnectionString()));
     EXPECT_EQ(CountQuentaro(again), 1);
 }
 
@@ -156,14 +158,14 @@ TEST_F(DataAccess, DropSucceedsUnlessAnotherConnectionUsesTheDatabase)
 {
     StartEngine();
     Connection connection;
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
     Restore(connection);
 
     Connection user;
-    user.Open(ConnectionString("sa", "", "QUENTARO"));
+    Must(user.Open(ConnectionString("sa", "", "QUENTARO")));
     Query drop(connection);
     drop.SetText(kDrop);
-    EXPECT_THROW(drop.ExecSql(), Error);
+    EXPECT_THROW(Must(drop.ExecSql()), Error);
     EXPECT_EQ(CountQuentaro(connection), 1) << "a refused drop leaves the database";
 
     // The engine learns of the other connection's end when it reads the
@@ -173,7 +175,7 @@ TEST_F(DataAccess, DropSucceedsUnlessAnotherConnectionUsesTheDatabase)
     std::string refusal;
     for (int attempt = 0; attempt < 100 && !dropped; ++attempt) {
         try {
-            drop.ExecSql();
+            Must(drop.ExecSql());
             dropped = true;
         } catch (const Error &error) {
             refusal = error.what();
@@ -189,7 +191,7 @@ TEST_F(DataAccess, FailedRestoresReportTheEnginesTextAndLeaveNoDatabase)
 {
     StartEngine();
     Connection connection;
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
 
     auto expectFailure = [&](const std::string &backup, const std::string &folder, const std::string &dataName,
                              const std::string &text) {
@@ -216,11 +218,11 @@ TEST_F(DataAccess, AStalledStatementIsCutOffByTheTimeOutAndTheConnectionGoesOn)
 {
     StartEngine({"--stall-ms", "3000"});
     Connection connection;
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
     connection.SetStatementTimeout(1s);
     Query drop(connection);
     drop.SetText(kDrop);
-    EXPECT_THROW(drop.ExecSql(), Error);
+    EXPECT_THROW(Must(drop.ExecSql()), Error);
 
     connection.SetStatementTimeout(20s);
     EXPECT_EQ(CountQuentaro(connection), 0);
@@ -231,10 +233,10 @@ TEST_F(DataAccess, ALoginStalledPastTheTimeOutFailsAndTheNextLoginWorks)
     StartEngine({"--login-stall-ms", "4000"});
     Connection connection;
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(connection.Open(ConnectionString(), 1s), Error);
+    EXPECT_THROW(Must(connection.Open(ConnectionString(), 1s)), Error);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 4s) << "the login time-out cuts the wait short";
     EXPECT_FALSE(connection.IsOpen());
-    connection.Open(ConnectionString(), 15s);
+    Must(connection.Open(ConnectionString(), 15s));
     EXPECT_EQ(CountQuentaro(connection), 0);
 }
 
@@ -242,13 +244,13 @@ TEST_F(DataAccess, AConnectionLostDuringTheRestoreFailsItAndLeavesNoDatabase)
 {
     StartEngine({"--fault", "close-on-restore"});
     Connection connection;
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
     EXPECT_THROW(Restore(connection), Error);
     EXPECT_FALSE(fs::exists(driveC() / "Db/QUENTARO_data.MDF"));
 
     // The launcher's next attempt closes and connects again.
     connection.Close();
-    connection.Open(ConnectionString());
+    Must(connection.Open(ConnectionString()));
     EXPECT_EQ(CountQuentaro(connection), 0);
 }
 
@@ -257,7 +259,7 @@ TEST_F(DataAccess, AnEngineThatIsNotRunningFailsTheConnectionWithoutWaitingForTh
     setenv("TDSPORT", std::to_string(qz::testing::UnusedPort()).c_str(), 1);
     Connection connection;
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(connection.Open(ConnectionString()), Error);
+    EXPECT_THROW(Must(connection.Open(ConnectionString())), Error);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "a refused connection must not hang";
     EXPECT_FALSE(connection.IsOpen());
 }

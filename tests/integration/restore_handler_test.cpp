@@ -39,7 +39,7 @@ public:
     ShellNamespace &Namespace() override { return shell; }
     std::unique_ptr<Registry> OpenRegistry() override { return nullptr; }
     void ShellOpen(std::string_view) override {}
-    void RunHidden(std::string_view) override {}
+    Status RunHidden(std::string_view) override { return {}; }
 
     data::OdbcDatabase database;
     testing::FakeNamespace shell;
@@ -88,7 +88,7 @@ TEST_F(RestoreHandler, RestoresThenReplacesAfterYesThenRefusesWhileInUse)
     EXPECT_EQ(services.boxes, (std::vector<std::string>{kDatabaseExists, kInstalled}));
 
     data::Connection user;
-    user.Open("Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=QUENTARO;Data Source=(local)");
+    ASSERT_TRUE(user.Open("Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=QUENTARO;Data Source=(local)"));
     form.SpeedBsjwjClick(form.SpeedBsjwj);
     services.answers = {kAnswerYes};
     PressOk();
@@ -115,7 +115,9 @@ TEST_F(RestoreHandler, AMissingBackupLeavesNoDatabase)
     fs::remove(root.Path() / "c/Media/Data/QUENTARO.bak");
     PressOk();
     EXPECT_EQ(services.boxes, std::vector<std::string>{kDatabaseInUse});
-    EXPECT_EQ(services.database.OpenQuery("select * from sysdatabases where name='QUENTARO'"), 0);
+    const Result<long long> found = services.database.OpenQuery("select * from sysdatabases where name='QUENTARO'");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, 0);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "connection.h"
 
 #include <cstdio>
-#include <exception>
 #include <iostream>
 #include <string>
 
@@ -17,10 +16,8 @@ int main(int argc, char **argv)
         return 2;
     }
     qz::data::Connection connection;
-    try {
-        connection.Open(argv[1]);
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "hold_connection: %s\n", error.what());
+    if (const qz::Status opened = connection.Open(argv[1]); !opened) {
+        std::fprintf(stderr, "hold_connection: %s\n", opened.Failure().what());
         return 1;
     }
     std::printf("connected\n");

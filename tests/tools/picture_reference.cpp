@@ -21,20 +21,20 @@ int main(int argc, char **argv)
     std::ifstream in(argv[1], std::ios::binary);
     const std::vector<std::uint8_t> jpeg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const bool palette = argc > 3 && std::string(argv[3]) == "palette";
-    try {
-        const qz::Picture picture =
-            qz::DecodeJpeg(jpeg, palette ? qz::PictureDepth::Palette236 : qz::PictureDepth::TrueColour);
-        std::ofstream out(argv[2], std::ios::binary);
-        out << "P6\n" << qz::kClientWidth << ' ' << qz::kClientHeight << "\n255\n";
-        for (int y = 0; y < qz::kClientHeight; ++y)
-            for (int x = 0; x < qz::kClientWidth; ++x) {
-                const auto c = picture.At(x, y);
-                const char rgb[3] = {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue)};
-                out.write(rgb, 3);
-            }
-        return out ? 0 : 1;
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "picture_reference: %s\n", error.what());
+    const qz::Result<qz::Picture> decoded =
+        qz::DecodeJpeg(jpeg, palette ? qz::PictureDepth::Palette236 : qz::PictureDepth::TrueColour);
+    if (!decoded) {
+        std::fprintf(stderr, "picture_reference: %s\n", decoded.Failure().what());
         return 1;
     }
+    const qz::Picture &picture = *decoded;
+    std::ofstream out(argv[2], std::ios::binary);
+    out << "P6\n" << qz::kClientWidth << ' ' << qz::kClientHeight << "\n255\n";
+    for (int y = 0; y < qz::kClientHeight; ++y)
+        for (int x = 0; x < qz::kClientWidth; ++x) {
+            const auto c = picture.At(x, y);
+            const char rgb[3] = {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue)};
+            out.write(rgb, 3);
+        }
+    return out ? 0 : 1;
 }

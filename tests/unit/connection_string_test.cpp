@@ -1,6 +1,7 @@
 #include "data/odbc_string.h"
 #include "connection.h"
 #include "errors.h"
+#include "must.h"
 #include "odbc_grammar.h"
 #include "text/oledb.h"
 #include "restore.h"
@@ -17,6 +18,7 @@
 namespace qz::data {
 namespace {
 
+using testing::Must;
 using text::ParseOleDb;
 using text::Property;
 using text::QuoteOleDbValue;
@@ -37,7 +39,7 @@ constexpr const char *kDefault =
 
 TEST(OleDbConnectionString, TheLaunchersDefaultReadsAsSixPairs)
 {
-    const auto properties = ParseOleDb(kDefault);
+    const auto properties = Must(ParseOleDb(kDefault));
     ASSERT_EQ(properties.size(), 6u);
     EXPECT_EQ(Value(properties, "Provider"), "SQLOLEDB.1");
     EXPECT_EQ(Value(properties, "Persist Security Info"), "True");
@@ -49,7 +51,7 @@ TEST(OleDbConnectionString, TheLaunchersDefaultReadsAsSixPairs)
 
 TEST(OleDbConnectionString, UnquotedValuesKeepTheirBlanksAndKeysLoseTheirs)
 {
-    const auto properties = ParseOleDb("  User ID =   ; Password= a b ;Data Source=x");
+    const auto properties = Must(ParseOleDb("  User ID =   ; Password= a b ;Data Source=x"));
     EXPECT_EQ(Value(properties, "User ID"), "   ");
     EXPECT_EQ(Value(properties, "Password"), " a b ");
     EXPECT_EQ(Value(properties, "Data Source"), "x");
@@ -58,7 +60,7 @@ TEST(OleDbConnectionString, UnquotedValuesKeepTheirBlanksAndKeysLoseTheirs)
 TEST(OleDbConnectionString, QuotedValuesHoldSemicolonsEqualsAndTheOtherQuote)
 {
     const auto properties =
-        ParseOleDb("A=\"x;y=z\";B='say \"hi\"';C=\"it''s\";D=\"a\"\"b\";E='a''b' ;F= \"padded\" ");
+        Must(ParseOleDb("A=\"x;y=z\";B='say \"hi\"';C=\"it''s\";D=\"a\"\"b\";E='a''b' ;F= \"padded\" "));
     EXPECT_EQ(Value(properties, "A"), "x;y=z");
     EXPECT_EQ(Value(properties, "B"), "say \"hi\"");
     EXPECT_EQ(Value(properties, "C"), "it''s");
@@ -69,17 +71,17 @@ TEST(OleDbConnectionString, QuotedValuesHoldSemicolonsEqualsAndTheOtherQuote)
 
 TEST(OleDbConnectionString, EmptyPairsAreSkippedAndTheLastOfAKeyWins)
 {
-    const auto properties = ParseOleDb(";;User ID=a;; user id=b;");
+    const auto properties = Must(ParseOleDb(";;User ID=a;; user id=b;"));
     ASSERT_EQ(properties.size(), 1u);
     EXPECT_EQ(properties[0].second, "b");
 }
 
 TEST(OleDbConnectionString, MalformedTextIsRefused)
 {
-    EXPECT_THROW(ParseOleDb("Provider"), Error);
-    EXPECT_THROW(ParseOleDb("User ID=\"open"), Error);
-    EXPECT_THROW(ParseOleDb("User ID=\"closed\"trailing"), Error);
-    EXPECT_THROW(ParseOleDb("a=1;junk;b=2"), Error);
+    EXPECT_THROW(Must(ParseOleDb("Provider")), Error);
+    EXPECT_THROW(Must(ParseOleDb("User ID=\"open")), Error);
+    EXPECT_THROW(Must(ParseOleDb("User ID=\"closed\"trailing")), Error);
+    EXPECT_THROW(Must(ParseOleDb("a=1;junk;b=2")), Error);
 }
 
 TEST(OleDbConnectionString, QuotingRoundTripsEveryAwkwardValue)
@@ -89,7 +91,7 @@ TEST(OleDbConnectionString, QuotingRoundTripsEveryAwkwardValue)
         "'", "''", "\"\"", " lead", "trail ", "密码;测试", "x;User ID=admin"};
     for (const std::string &value : values) {
         const std::string text = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue(value) + ";Password=p";
-        const auto properties = ParseOleDb(text);
+        const auto properties = Must(ParseOleDb(text));
         EXPECT_EQ(Value(properties, "User ID"), value) << text;
         EXPECT_EQ(Value(properties, "Password"), "p") << text;
         EXPECT_EQ(properties.size(), 3u) << text;
@@ -107,7 +109,7 @@ TEST(OleDbConnectionString, QuotingRoundTripsEveryAwkwardValue)
 
 TEST(OdbcMapping, TheDefaultBecomesTheSqlServerDriversKeywords)
 {
-    EXPECT_EQ(OdbcConnectionString(kDefault), "DRIVER={SQL Server};SERVER=(local);UID=sa;PWD=;DATABASE=master");
+    EXPECT_EQ(Must(OdbcConnectionString(kDefault)), "DRIVER={SQL Server};SERVER=(local);UID=sa;PWD=;DATABASE=master");
 }
 
 using testing::ReadOdbcAsWindows;
@@ -116,7 +118,7 @@ TEST(OdbcMapping, ValuesThatCouldEndOrAddAKeywordAreBracedWithClosingBracesDoubl
 {
     const std::string oledb = "Provider=SQLOLEDB.1;User ID=" + QuoteOleDbValue("a;PWD=x") +
                               ";Password=" + QuoteOleDbValue("p}w{d;") + ";Initial Catalog=master;Data Source=(local)";
-    EXPECT_EQ(OdbcConnectionString(oledb),
+    EXPECT_EQ(Must(OdbcConnectionString(oledb)),
               "DRIVER={SQL Server};SERVER=(local);UID={a;PWD=x};PWD={p}}w{d;};DATABASE=master");
     EXPECT_EQ(BraceOdbcValue("   "), "{   }");
     EXPECT_EQ(BraceOdbcValue(" a"), "{ a}");
@@ -138,7 +140,7 @@ TEST(OdbcMapping, EveryLogonReadsBackExactlyUnderTheOdbcGrammarAndAddsNoKeyword)
     for (const std::string &user : awkward) {
         for (const std::string &password : awkward) {
             const std::string oledb = ConnectionStringFor(user, password, "(local)");
-            const std::string odbc = OdbcConnectionString(oledb);
+            const std::string odbc = Must(OdbcConnectionString(oledb));
             const auto pairs = ReadOdbcAsWindows(odbc);
             ASSERT_TRUE(pairs.has_value()) << "not in the grammar: " << odbc;
             const std::vector<std::pair<std::string, std::string>> expected = {
@@ -151,13 +153,13 @@ TEST(OdbcMapping, EveryLogonReadsBackExactlyUnderTheOdbcGrammarAndAddsNoKeyword)
 
 TEST(OdbcMapping, OnlyTheSqlServerProviderIsAccepted)
 {
-    EXPECT_NO_THROW(OdbcConnectionString("Provider=SQLOLEDB;Data Source=x"));
-    EXPECT_NO_THROW(OdbcConnectionString("provider = sqloledb.1 ;Data Source=x"));
-    EXPECT_THROW(OdbcConnectionString("Provider=MSDASQL;Data Source=x"), Error);
-    EXPECT_THROW(OdbcConnectionString("Provider=SQLOLEDB.2;Data Source=x"), Error);
-    EXPECT_THROW(OdbcConnectionString("Data Source=x;User ID=sa"), Error);
+    EXPECT_NO_THROW(Must(OdbcConnectionString("Provider=SQLOLEDB;Data Source=x")));
+    EXPECT_NO_THROW(Must(OdbcConnectionString("provider = sqloledb.1 ;Data Source=x")));
+    EXPECT_THROW(Must(OdbcConnectionString("Provider=MSDASQL;Data Source=x")), Error);
+    EXPECT_THROW(Must(OdbcConnectionString("Provider=SQLOLEDB.2;Data Source=x")), Error);
+    EXPECT_THROW(Must(OdbcConnectionString("Data Source=x;User ID=sa")), Error);
     try {
-        OdbcConnectionString("Provider=Microsoft.Jet.OLEDB.4.0");
+        Must(OdbcConnectionString("Provider=Microsoft.Jet.OLEDB.4.0"));
         FAIL() << "no error";
     } catch (const Error &error) {
         EXPECT_STREQ(error.what(), "Provider cannot be found. It may not be properly installed.");
@@ -198,8 +200,8 @@ TEST(QueryText, RunningOnAClosedConnectionFailsWithAnError)
     connection.Close();  // nothing to do
     Query query(connection);
     query.SetText("drop database QUENTARO");
-    EXPECT_THROW(query.ExecSql(), Error);
-    EXPECT_THROW(query.Open(), Error);
+    EXPECT_THROW(Must(query.ExecSql()), Error);
+    EXPECT_THROW(Must(query.Open()), Error);
     EXPECT_EQ(kLoginTimeout.count(), 15);
     EXPECT_EQ(kStatementTimeout.count(), 30);
     EXPECT_EQ(connection.StatementTimeout().count(), 30);

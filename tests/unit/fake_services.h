@@ -28,32 +28,34 @@ public:
         log.push_back("close");
         open = false;
     }
-    void Open(std::string_view connectionString) override
+    Status Open(std::string_view connectionString) override
     {
         log.push_back("open " + std::string(connectionString));
         if (refuseLogon)
-            throw Error("Login failed for user 'sa'.");
+            return Error("Login failed for user 'sa'.");
         open = true;
+        return {};
     }
-    long long OpenQuery(std::string_view sql) override
+    Result<long long> OpenQuery(std::string_view sql) override
     {
         log.push_back("query " + std::string(sql));
         if (!open)
-            throw Error("Operation is not allowed when the object is closed.");
+            return Error("Operation is not allowed when the object is closed.");
         if (!queryFailure.empty())
-            throw Error(queryFailure);
+            return Error(queryFailure);
         return exists ? 1 : 0;
     }
-    void Execute(std::string_view sql) override
+    Status Execute(std::string_view sql) override
     {
         log.push_back("execute " + std::string(sql));
         if (!open)
-            throw Error("Operation is not allowed when the object is closed.");
+            return Error("Operation is not allowed when the object is closed.");
         const bool drop = sql.starts_with("drop");
         if (drop ? dropFails : restoreFails)
-            throw Error(drop ? "Cannot drop database \"QUENTARO\" because it is currently in use."
-                             : "RESTORE DATABASE is terminating abnormally.");
+            return Error(drop ? "Cannot drop database \"QUENTARO\" because it is currently in use."
+                              : "RESTORE DATABASE is terminating abnormally.");
         exists = !drop;
+        return {};
     }
 
     bool exists = false;
@@ -121,9 +123,10 @@ public:
     ShellNamespace &Namespace() override { return shell; }
     std::unique_ptr<Registry> OpenRegistry() override { return std::make_unique<FakeRegistry>(registry); }
     void ShellOpen(std::string_view path) override { database.log.push_back("shell " + std::string(path)); }
-    void RunHidden(std::string_view commandLine) override
+    Status RunHidden(std::string_view commandLine) override
     {
         database.log.push_back("run " + std::string(commandLine));
+        return {};
     }
     bool CanRead(std::string_view path) override
     {

@@ -1,4 +1,5 @@
 #include "errors.h"
+#include "must.h"
 #include "fake_services.h"
 #include "form.h"
 #include "installers.h"
@@ -14,6 +15,7 @@ namespace qz {
 namespace {
 
 using testing::FakeServices;
+using testing::Must;
 
 constexpr std::uint32_t kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
 
@@ -79,14 +81,14 @@ TEST_F(Installers, AnInstalledEngineOpensThePanelAndStartsNothing)
 TEST_F(Installers, TheStringEndsAtItsFirstZeroAndIsNotExpanded)
 {
     EngineValue(kRegExpandSz, std::string("%SystemDrive%\\MSSQL\0garbage", 27));
-    EXPECT_EQ(EngineSetupPath(*services.OpenRegistry()), "%SystemDrive%\\MSSQL");
+    EXPECT_EQ(Must(EngineSetupPath(*services.OpenRegistry())), "%SystemDrive%\\MSSQL");
     // Stored without its terminating zero: all of it, nothing more.
     EngineValue(kRegSz, "C:\\MSSQL");
-    EXPECT_EQ(EngineSetupPath(*services.OpenRegistry()), "C:\\MSSQL");
+    EXPECT_EQ(Must(EngineSetupPath(*services.OpenRegistry())), "C:\\MSSQL");
     // A value far larger than any path is read whole.
     const std::string huge(1 << 20, 'x');
     EngineValue(kRegSz, huge);
-    EXPECT_EQ(EngineSetupPath(*services.OpenRegistry()), huge);
+    EXPECT_EQ(Must(EngineSetupPath(*services.OpenRegistry())), huge);
 }
 
 TEST_F(Installers, AMissingEngineStartsItsSetupThenAsks)
@@ -151,16 +153,15 @@ TEST_F(Installers, AValueOfAnotherTypeRaisesTheErrorAfterTheKeyIsClosed)
         fresh.registry.keyExists = true;
         fresh.registry.size = 4;
         fresh.registry.value = Registry::Value{type, std::string("\1\0\0\0", 4)};
-        try {
-            panel.Click(panel.Labelmsde);
-            FAIL() << "type " << type << " was taken";
-        } catch (const Error &error) {
-            EXPECT_STREQ(error.what(), "Invalid data type for 'SQLPath'");
-            EXPECT_EQ(ApplicationErrorText(error.what()), "Invalid data type for 'SQLPath'") << "no full stop";
-        }
+        panel.Click(panel.Labelmsde);
+        ASSERT_EQ(fresh.boxes.size(), 1u) << "type " << type << " was taken";
+        EXPECT_EQ(fresh.boxes[0].text, "Invalid data type for 'SQLPath'") << "no full stop";
+        EXPECT_EQ(fresh.boxes[0].title, kApplicationTitle);
+        EXPECT_EQ(fresh.boxes[0].flags, kBoxError);
         EXPECT_EQ(fresh.registry.log.back(), "close") << type;
         EXPECT_EQ(fresh.registry.accessors, 0);
-        EXPECT_TRUE(fresh.database.log.empty()) << "no setup started";
+        EXPECT_EQ(fresh.database.log, std::vector<std::string>{"box Invalid data type for 'SQLPath'"})
+            << "no setup started, only the box";
         EXPECT_FALSE(panel.Panel3.Visible());
     }
 }
@@ -170,14 +171,12 @@ TEST_F(Installers, ASecondQueryThatFailsRaisesFailedToGetData)
     services.registry.keyExists = true;
     services.registry.size = 10;
     services.registry.value = std::nullopt;
-    try {
-        form.Click(form.Labelmsde);
-        FAIL() << "no error";
-    } catch (const Error &error) {
-        EXPECT_STREQ(error.what(), "Failed to get data for 'SQLPath'");
-    }
+    form.Click(form.Labelmsde);
+    ASSERT_EQ(services.boxes.size(), 1u) << "no error";
+    EXPECT_EQ(services.boxes[0].text, "Failed to get data for 'SQLPath'");
     EXPECT_EQ(services.registry.log.back(), "close");
-    EXPECT_TRUE(services.database.log.empty());
+    EXPECT_EQ(services.database.log, std::vector<std::string>{"box Failed to get data for 'SQLPath'"})
+        << "nothing started, only the box";
 }
 
 TEST_F(Installers, AClickAfterTheSetupWroteTheValueOpensThePanelDirectly)
@@ -223,27 +222,27 @@ TEST(SystemPrograms, TheServiceStartNamesTheSystemsNetByItsFullPath)
     for (const Case &c : {Case{"C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32\\net.exe"},
                           Case{"C:\\WINNT\\system32\\", "C:\\WINNT\\system32\\net.exe"},
                           Case{"D:\\My Windows\\system32", "D:\\My Windows\\system32\\net.exe"}}) {
-        const SystemCommand command = SystemCommandFor(kServiceStart, c.folder);
+        const SystemCommand command = Must(SystemCommandFor(kServiceStart, c.folder));
         EXPECT_EQ(command.application, c.application) << c.folder;
         EXPECT_EQ(command.commandLine, "\"" + std::string(c.application) + "\" start mssqlserver") << c.folder;
         EXPECT_EQ(command.parameters, "start mssqlserver") << c.folder << ": the elevated start's arguments";
         EXPECT_EQ(command.directory, c.folder) << "not the launcher's current folder";
     }
-    EXPECT_EQ(SystemCommandFor("regedit.exe", "C:\\W").commandLine, "\"C:\\W\\regedit.exe\"")
+    EXPECT_EQ(Must(SystemCommandFor("regedit.exe", "C:\\W")).commandLine, "\"C:\\W\\regedit.exe\"")
         << "an extension is kept, no arguments added";
     for (const char *line : {"", " start", "..\\net start", "C:\\net.exe start", "net*"})
-        EXPECT_THROW(SystemCommandFor(line, "C:\\W"), Error) << "'" << line << "' leaves the system folder";
-    EXPECT_THROW(SystemCommandFor("net start", ""), Error) << "no system folder, no bare name either";
+        EXPECT_THROW(Must(SystemCommandFor(line, "C:\\W")), Error) << "'" << line << "' leaves the system folder";
+    EXPECT_THROW(Must(SystemCommandFor("net start", "")), Error) << "no system folder, no bare name either";
 }
 
 TEST(SystemPrograms, LibrariesLoadedLaterAreNamedInTheSystemFolder)
 {
     for (const char *library : {"odbc32.dll", "shell32.dll", "comctl32.dll"})
-        EXPECT_EQ(SystemLibraryPath("C:\\Windows\\system32", library),
+        EXPECT_EQ(Must(SystemLibraryPath("C:\\Windows\\system32", library)),
                   "C:\\Windows\\system32\\" + std::string(library));
-    EXPECT_EQ(SystemLibraryPath("C:\\", "odbc32.dll"), "C:\\odbc32.dll") << "a root keeps one separator";
+    EXPECT_EQ(Must(SystemLibraryPath("C:\\", "odbc32.dll")), "C:\\odbc32.dll") << "a root keeps one separator";
     for (const char *library : {"", "..", "sub\\odbc32.dll", "C:odbc32.dll", "/tmp/x.dll"})
-        EXPECT_THROW(SystemLibraryPath("C:\\W", library), Error) << "'" << library << "'";
+        EXPECT_THROW(Must(SystemLibraryPath("C:\\W", library)), Error) << "'" << library << "'";
 }
 
 }  // namespace

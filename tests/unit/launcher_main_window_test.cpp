@@ -198,7 +198,7 @@ TEST(Form, MembersAreTheLayoutsControls)
     EXPECT_EQ(&form.Panel3, &form.ControlNamed("Panel3"));
     EXPECT_EQ(form.Labeltcqz.Name(), "Labeltcqz");
     EXPECT_EQ(form.ShellTreeV.Row().kind, ControlKind::FolderTree);
-    EXPECT_THROW(form.ControlNamed("Panel2"), Error);
+    EXPECT_DEATH(form.ControlNamed("Panel2"), "fatal: no control named Panel2") << "a fault of the program ends it";
 }
 
 TEST(Form, FormShowPresetsTheFieldsAndTurnsTheZonesIntoHotZones)
@@ -297,29 +297,37 @@ TEST(ApplicationError, ShownWithTheApplicationTitleAndTheStopIcon)
     EXPECT_EQ(services.boxes[0].flags, 16u);
 }
 
-// Services whose every box fails, as when not even a box can be made.
-class BoxlessServices : public FakeServices {
+// Services that fail again while the box is up, as a paint under it would.
+class FailingUnderTheBox : public FakeServices {
 public:
-    int ShowMessageBox(std::string_view, std::string_view, unsigned) override { throw std::bad_alloc(); }
+    int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override
+    {
+        const int answer = FakeServices::ShowMessageBox(text, title, flags);
+        Guarded(*this, [] { return Status(Error("again")); });
+        return answer;
+    }
 };
 
 TEST(ApplicationError, TheGuardBoxesEveryFailureAndTheCallerGoesOn)
 {
     FakeServices services;
     EXPECT_TRUE(Guarded(services, [] {}));
+    EXPECT_TRUE(Guarded(services, [] { return Status(); }));
     EXPECT_TRUE(services.boxes.empty());
-    EXPECT_FALSE(Guarded(services, [] { throw Error("Invalid data type for 'SQLPath'"); }));
-    EXPECT_FALSE(Guarded(services, [] { throw std::bad_alloc(); }));
-    EXPECT_FALSE(Guarded(services, [] { throw 7; }));
-    ASSERT_EQ(services.boxes.size(), 3u);
+    EXPECT_FALSE(Guarded(services, [] { return Status(Error("Invalid data type for 'SQLPath'")); }));
+    EXPECT_FALSE(Guarded(services, [] { return Status(Error("The connection failed")); }));
+    ASSERT_EQ(services.boxes.size(), 2u);
     EXPECT_EQ(services.boxes[0].text, "Invalid data type for 'SQLPath'") << "a handler's error, as before";
-    EXPECT_EQ(services.boxes[1].text, "std::bad_alloc.");
-    EXPECT_EQ(services.boxes[2].text, "Unknown error.");
+    EXPECT_EQ(services.boxes[1].text, "The connection failed.");
     for (const testing::BoxCall &box : services.boxes)
         EXPECT_TRUE(box.title == "安装程序" && box.flags == 16u) << box.text;
 
-    BoxlessServices boxless;
-    EXPECT_FALSE(Guarded(boxless, [] { throw Error("lost"); })) << "a box that fails does not escape the guard";
+    FailingUnderTheBox underTheBox;
+    EXPECT_FALSE(Guarded(underTheBox, [] { return Status(Error("first")); }));
+    ASSERT_EQ(underTheBox.boxes.size(), 1u) << "a failure while its box is up is not boxed again";
+    EXPECT_EQ(underTheBox.boxes[0].text, "first.");
+    EXPECT_FALSE(Guarded(underTheBox, [] { return Status(Error("later")); }));
+    EXPECT_EQ(underTheBox.boxes.size(), 2u) << "once the box is gone, the next failure is boxed";
 }
 
 TEST(MessageBoxConvention, TitlesFlagsAndAnswers)

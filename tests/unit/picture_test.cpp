@@ -1,4 +1,5 @@
 #include "errors.h"
+#include "must.h"
 #include "picture.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 
 namespace qz {
 namespace {
+
+using testing::Must;
 
 std::vector<std::uint8_t> ReadFile(const char *path)
 {
@@ -77,7 +80,7 @@ TEST(Picture, TheCommittedBackgroundIsABaselineJfifOfTheRightSize)
 
 TEST(Picture, TrueColourDecodeFillsADibLayout)
 {
-    const Picture picture = DecodeJpeg(Background(), PictureDepth::TrueColour);
+    const Picture picture = Must(DecodeJpeg(Background(), PictureDepth::TrueColour));
     EXPECT_EQ(picture.width, 803);
     EXPECT_EQ(picture.height, 603);
     EXPECT_EQ(picture.bitsPerPixel, 24);
@@ -93,8 +96,8 @@ TEST(Picture, TrueColourDecodeFillsADibLayout)
 
 TEST(Picture, PaletteDecodeUsesAtMost236ColoursAndLooksTheSame)
 {
-    const Picture full = DecodeJpeg(Background(), PictureDepth::TrueColour);
-    const Picture reduced = DecodeJpeg(Background(), PictureDepth::Palette236);
+    const Picture full = Must(DecodeJpeg(Background(), PictureDepth::TrueColour));
+    const Picture reduced = Must(DecodeJpeg(Background(), PictureDepth::Palette236));
     EXPECT_EQ(reduced.width, 803);
     EXPECT_EQ(reduced.height, 603);
     EXPECT_EQ(reduced.bitsPerPixel, 8);
@@ -131,9 +134,9 @@ TEST(Picture, ADecodeIntoATargetsRowsMatchesTheOwnPixelsDecode)
         }
     };
     for (const PictureDepth depth : {PictureDepth::TrueColour, PictureDepth::Palette236}) {
-        const Picture own = DecodeJpeg(Background(), depth);
+        const Picture own = Must(DecodeJpeg(Background(), depth));
         Recorder target;
-        const Picture layout = DecodeJpeg(Background(), depth, target);
+        const Picture layout = Must(DecodeJpeg(Background(), depth, target));
         EXPECT_EQ(target.asked, 1);
         EXPECT_TRUE(layout.pixels.empty()) << "the rows are the target's";
         EXPECT_EQ(layout.stride, own.stride);
@@ -152,7 +155,7 @@ TEST(Picture, ADecodeIntoATargetsRowsMatchesTheOwnPixelsDecode)
 
         Recorder refusing;
         refusing.give = false;
-        const Picture stopped = DecodeJpeg(Background(), depth, refusing);
+        const Picture stopped = Must(DecodeJpeg(Background(), depth, refusing));
         EXPECT_EQ(refusing.asked, 1);
         EXPECT_EQ(stopped.width, own.width);
         EXPECT_TRUE(std::all_of(refusing.buffer.begin(), refusing.buffer.end(), [](std::uint8_t b) {
@@ -165,7 +168,7 @@ TEST(Picture, ThePaintedButtonsLieUnderTheZones)
 {
     // Each zone covers a raised button whose face stands out from the ground
     // just left of it, and whose bottom edge is darker than its top edge.
-    const Picture picture = DecodeJpeg(Background(), PictureDepth::TrueColour);
+    const Picture picture = Must(DecodeJpeg(Background(), PictureDepth::TrueColour));
     for (int top : {200, 304, 408}) {
         const Mean ground = MeanColour(picture, 60, top + 10, 85, top + 47);
         const Mean face = MeanColour(picture, 100, top + 8, 273, top + 49);
@@ -180,10 +183,10 @@ TEST(Picture, ThePaintedButtonsLieUnderTheZones)
 TEST(Picture, DataThatIsNoJpegIsRefusedWithAnError)
 {
     const std::vector<std::uint8_t> text = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'};
-    EXPECT_THROW(DecodeJpeg(text, PictureDepth::TrueColour), Error);
-    EXPECT_THROW(DecodeJpeg({}, PictureDepth::TrueColour), Error);
+    EXPECT_THROW(Must(DecodeJpeg(text, PictureDepth::TrueColour)), Error);
+    EXPECT_THROW(Must(DecodeJpeg({}, PictureDepth::TrueColour)), Error);
     const std::vector<std::uint8_t> header(Background().begin(), Background().begin() + 200);
-    EXPECT_THROW(DecodeJpeg(header, PictureDepth::Palette236), Error);
+    EXPECT_THROW(Must(DecodeJpeg(header, PictureDepth::Palette236)), Error);
 }
 
 }  // namespace

@@ -65,7 +65,9 @@ qz::Picture DecodedForPalette(HINSTANCE instance)
 {
     HRSRC found = FindResourceW(instance, L"BACKGROUND", MAKEINTRESOURCEW(10));
     const auto *bytes = static_cast<const std::uint8_t *>(LockResource(LoadResource(instance, found)));
-    return qz::DecodeJpeg({bytes, SizeofResource(instance, found)}, qz::PictureDepth::Palette236);
+    qz::Result<qz::Picture> decoded =
+        qz::DecodeJpeg({bytes, SizeofResource(instance, found)}, qz::PictureDepth::Palette236);
+    return decoded ? std::move(*decoded) : qz::Picture{};
 }
 
 }  // namespace

@@ -35,8 +35,12 @@ private:
     std::uint64_t value_ = 0xcbf29ce484222325ULL;
 };
 
-std::uint64_t Hash(const qz::Picture &picture)
+// 0 for a picture that failed to decode.
+std::uint64_t Hash(const qz::Result<qz::Picture> &decoded)
 {
+    if (!decoded)
+        return 0;
+    const qz::Picture &picture = *decoded;
     Fnv hash;
     hash.Add(picture.width);
     hash.Add(picture.height);

@@ -1,9 +1,12 @@
 // The texts of the C++ library's own failures (a position past the end, a
 // length beyond the largest, memory that cannot be had), one line each.
 // Built twice: with the library's throws, and with the launcher's own
-// definitions of them. Given the first one's lines in a file, the second
-// checks that every failure still says exactly the same.
+// definitions of them, which hand the text to the end of the program
+// (qz::Fatal; here it throws it back, so that every case can be read). Given
+// the first one's lines in a file, the second checks that every failure
+// still says exactly the same.
 #include "checks.h"
+#include "errors.h"
 
 #include <climits>
 #include <cstdint>
@@ -14,6 +17,21 @@
 
 namespace {
 
+// What the launcher's end of the program was given.
+struct FatalText {
+    std::string text;
+};
+
+}  // namespace
+
+// The launcher's end of the program, as a throw that TextOf catches.
+void qz::Fatal(std::string_view message)
+{
+    throw FatalText{std::string(message)};
+}
+
+namespace {
+
 template <typename Failing>
 std::string TextOf(Failing failing)
 {
@@ -21,6 +39,8 @@ std::string TextOf(Failing failing)
         failing();
     } catch (const std::exception &error) {
         return error.what();
+    } catch (const FatalText &fatal) {
+        return fatal.text;
     }
     return "(no failure)";
 }
