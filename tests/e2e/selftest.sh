@@ -56,6 +56,19 @@ expect_status "msgbox-press needs --id or --text" 2 e2e_drive msgbox-press
 expect_true "help" e2e_drive help
 expect_true "help lists the commands" grep -q 'msgbox-press' <<<"$E2E_OUT"
 
+# A process that ends with a status and no word: one that never marked its
+# start (cmd.exe stands in for a start that Wine cut short) is started once
+# more and then reported as such; qzdrive itself marks every start.
+drive_silent() {  # status|report|warnings of a run that ends silently
+    local warnings=$E2E_WORK/silent-warnings
+    E2E_DRIVER='C:\windows\system32\cmd.exe' e2e_drive /c exit 1 2>"$warnings"
+    echo "$E2E_STATUS|$E2E_ERR|$(grep -c 'started again' "$warnings")"
+}
+expect_eq "a process ended before it started: run twice, then reported" \
+    "1|(qzdrive ended before it started, twice; status 1)|1" "$(drive_silent)"
+QZDRIVE_STARTED="$(windows_path "$E2E_WORK")\\qzdrive.mark" qz_wine "$E2E_DRIVER" dpi >/dev/null 2>&1
+expect_true "qzdrive marks its start where QZDRIVE_STARTED says" test -e "$E2E_WORK/qzdrive.mark"
+
 # ---------------------------------------------------------------- the main window
 
 # The fixture runs from the media folder, as the launcher will.

@@ -126,6 +126,11 @@ for build in win32 win64; do
     linked=$(grep -oE 'libstdc\+\+\.a\((functexcept|cow-stdexcept|cow-string-inst|string-inst)\.o\)' \
         "$here/../../build/$build/launcher/qz.map" | sort -u | tr '\n' ' ')
     check "$build/qz.exe links none of the library's exception texts (linked: ${linked:-none})" [ -z "$linked" ]
+    # Built without exceptions: no unwinder, no personality routine, nothing
+    # that throws or catches (the library's own operator new throws).
+    linked=$(grep -oE 'lib(gcc_eh|stdc\+\+)\.a\((unwind-[a-z0-9-]+|emutls|eh_[a-z_]+|new_op|new_opnt)\.o\)' \
+        "$here/../../build/$build/launcher/qz.map" | sort -u | tr '\n' ' ')
+    check "$build/qz.exe links no exception support (linked: ${linked:-none})" [ -z "$linked" ]
 done
 
 # The i686 builds need a Pentium Pro or later (the toolchain's libraries use

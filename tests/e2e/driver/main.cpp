@@ -152,6 +152,15 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS *exception)
 
 int wmain(int argc, wchar_t **argv)
 {
+    // The harness tells a process that Wine ended before any of this ran
+    // (no mark) from one that failed without a word after it had started.
+    wchar_t mark[1024];
+    const DWORD length = GetEnvironmentVariableW(L"QZDRIVE_STARTED", mark, 1024);
+    if (length > 0 && length < 1024) {
+        HANDLE file = CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
     SetUnhandledExceptionFilter(ReportCrash);
     // Screen coordinates in pixels, whatever the dots per inch.
     SetProcessDPIAware();
