@@ -78,15 +78,15 @@ public:
     virtual void ReportError(std::string_view message) = 0;
 };
 
-// The application error box for a failure that reached a guard. Never
-// throws: when not even the box can be shown, nothing more can be done. A
-// failure that arises while its box is up (a paint under it that fails
-// again) is not shown a second time.
+// The application error box for a failure that reached a guard. A failure
+// that arises while its box is up (a paint under it that fails again) is not
+// shown a second time.
 void ReportFailure(ErrorReporter &errors, std::string_view message) noexcept;
 
-// The guard at every entry from the platform's event dispatch (handlers,
-// notifications, painting): runs work, and shows what it returned failed in
-// the application error box; the caller goes on. False when work failed.
+// The guard where the platform's events reach work that can fail (the form's
+// handlers, its show event, the common controls' registration): runs work,
+// and shows a failure that it returns in the application error box; the
+// caller goes on. False when work failed.
 template <typename Work>
 bool Guarded(ErrorReporter &errors, Work &&work) noexcept
 {

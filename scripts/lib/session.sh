@@ -359,8 +359,9 @@ e2e_drive() {
         # seen to end a new process so, with status 1 in 0.1 s, once among the
         # some 2,000 starts of a whole test run; 3,000 starts in a loop did not
         # repeat it.)
-        [ "$E2E_STATUS" -eq 0 ] || [ -n "$E2E_ERR" ] || break
-        if [ -e "$started" ]; then
+        if [ "$E2E_STATUS" -eq 0 ] || [ -n "$E2E_ERR" ]; then
+            break
+        elif [ -e "$started" ]; then
             E2E_ERR="(qzdrive said nothing after it started; status $E2E_STATUS)"
             break
         fi
