@@ -60,8 +60,8 @@ void QzDecode24(benchmark::State &state)
 {
     const auto &jpeg = PictureFile();
     for (auto _ : state) {
-        qz::Picture picture = qz::DecodeJpeg(jpeg, qz::PictureDepth::TrueColour);
-        benchmark::DoNotOptimize(picture.pixels.data());
+        qz::Result<qz::Picture> picture = qz::DecodeJpeg(jpeg, qz::PictureDepth::TrueColour);
+        benchmark::DoNotOptimize(picture->pixels.data());
     }
 }
 
@@ -69,8 +69,8 @@ void QzDecode236(benchmark::State &state)
 {
     const auto &jpeg = PictureFile();
     for (auto _ : state) {
-        qz::Picture picture = qz::DecodeJpeg(jpeg, qz::PictureDepth::Palette236);
-        benchmark::DoNotOptimize(picture.pixels.data());
+        qz::Result<qz::Picture> picture = qz::DecodeJpeg(jpeg, qz::PictureDepth::Palette236);
+        benchmark::DoNotOptimize(picture->pixels.data());
     }
 }
 
@@ -112,9 +112,9 @@ int main(int argc, char **argv)
         const std::string_view which = argv[2];
         std::vector<std::uint8_t> out;
         if (which == "qz24")
-            benchmark::DoNotOptimize(qz::DecodeJpeg(PictureFile(), qz::PictureDepth::TrueColour).pixels.data());
+            benchmark::DoNotOptimize(qz::DecodeJpeg(PictureFile(), qz::PictureDepth::TrueColour)->pixels.data());
         else if (which == "qz236")
-            benchmark::DoNotOptimize(qz::DecodeJpeg(PictureFile(), qz::PictureDepth::Palette236).pixels.data());
+            benchmark::DoNotOptimize(qz::DecodeJpeg(PictureFile(), qz::PictureDepth::Palette236)->pixels.data());
         else if (which == "rgb")
             DecodePlain(PictureFile(), out, 0);
         else if (which == "q236")
