@@ -1,4 +1,5 @@
-# File size: stripped copies of the shipped files.
+# File size: stripped copies of the shipped files, as the bench built them at
+# this commit (dist/ holds whatever was built last, which may be older).
 # shellcheck shell=bash
 
 say "file size"
@@ -11,15 +12,10 @@ declare -A SIZE SIZE_SOURCE
 for arch in win32 win64; do
     triple=$([ $arch = win32 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32)
     for file in qz.exe vorta.dll; do
-        if [ -f "dist/$arch/$file" ]; then
-            SIZE[$arch/$file]=$(size_of "dist/$arch/$file" $triple)
-            SIZE_SOURCE[$arch/$file]="dist/$arch/$file"
-        else
-            built=$BENCH/$arch/launcher/qz.exe
-            [ $file = vorta.dll ] && built=$(find "$BENCH/$arch/checksum" -name vorta.dll | head -n1)
-            SIZE[$arch/$file]=$(size_of "$built" $triple)
-            SIZE_SOURCE[$arch/$file]="build/bench/$arch (no dist/$arch/$file)"
-        fi
+        built=$BENCH/$arch/launcher/qz.exe
+        [ $file = vorta.dll ] && built=$(find "$BENCH/$arch/checksum" -name vorta.dll | head -n1)
+        SIZE[$arch/$file]=$(size_of "$built" $triple)
+        SIZE_SOURCE[$arch/$file]="${built#"$QZ_ROOT"/}"
     done
 done
 BENCH_QZ32_SIZE=$(size_of "$BENCH/win32/launcher/qz.exe" i686-w64-mingw32)
