@@ -17,5 +17,5 @@ build() {  # build PRESET FOLDER [CMAKE_ARGUMENT...] -- TARGET...
 "$QZ_ROOT/scripts/setup" --native-libjpeg || exit 1
 build native native-picture "-DQZ_NATIVE_JPEG_ROOT=$QZ_CACHE/libjpeg-turbo/native-picture" -- decode_bench
 build native native -DQZ_NATIVE_JPEG_ROOT= -- decode_bench
-build win64 win64 -- qz vorta qzdrive minimal_window paint_timer shell_list tree_timer tree_insert bare_tree subfolders_timer
-build win32 win32 -- qz vorta minimal_window
+build win64 win64 -- qz vorta qzdrive minimal_window picture_window paint_timer shell_list tree_timer tree_insert bare_tree subfolders_timer
+build win32 win32 -- qz vorta minimal_window picture_window

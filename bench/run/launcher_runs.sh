@@ -51,6 +51,21 @@ launcher_run() {
     sleep 1
     record "mem-min-$arch" "$(hwm_kb "$E2E_PID")"
     e2e_stop_pid "$E2E_PID" 5000
+    # What a bare program pays for the same work, for the report's profile:
+    # the picture; with a hidden tree view (the common controls); with the
+    # panels' texts in the Song face as well.
+    local variant
+    for variant in "pic:" "pic-tree:--tree" "pic-tree-text:--tree --text"; do
+        # shellcheck disable=SC2086 # the options are words
+        e2e_start "$E2E_MEDIA" "$E2E_MEDIA/${dir}picture_window.exe" ${variant#*:}
+        if e2e_drive window --class QzBenchPicture --timeout-ms 30000 >/dev/null; then
+            sleep 1
+            record "mem-${variant%%:*}-$arch" "$(hwm_kb "$E2E_PID")"
+        else
+            e2e_warn "$arch round $round: no picture window (${variant#*:})"
+        fi
+        e2e_stop_pid "$E2E_PID" 5000
+    done
 
     e2e_start "$E2E_MEDIA" "$E2E_MEDIA/${dir}qz.exe"
     pid=$E2E_PID

@@ -41,6 +41,12 @@ print_report() {
         if timed $arch; then row_ratio "$label" "paint-qz-$arch" "paint-min-$arch" "paint-ratio-$arch" 1.10 ms
         else row_not_timed "$label"; fi
     done
+    for arch in "${BUILDS[@]}"; do
+        row_ratio "start-up, $arch: the picture's own work (\`picture_window\` against the bare window; reference)" \
+            "paint-pic-$arch" "paint-min-$arch" "paint-ratio-picbase-$arch" - ms
+        row_ratio "start-up, $arch: what the launcher adds to it (qz.exe against \`picture_window\`; reference)" \
+            "paint-qz-$arch" "paint-pic-$arch" "paint-ratio-pic-$arch" - ms
+    done
     row_ratio "picture decode, 24-bit (the shipped libjpeg-turbo recipe, against its plain float decode)" \
         decode-QzDecode24 decode-LibjpegRgb decode-ratio-24 1.10 ms
     row_ratio "picture decode, 236 colours (the same, against its own 236-colour decode)" \
@@ -67,6 +73,16 @@ print_report() {
             extra=$(median "$RESULTS/mem-$key-extra-$arch.txt")
             echo "| peak working set (VmHWM) $label, $arch | $(figure "mem-qz-$key-$arch" 0) kB | $(figure "mem-min-$arch" 0) kB | $(mb "$extra") ($(spread "$RESULTS/mem-$key-extra-$arch.txt") kB) | at most $(mb "$limit"): **$(at_most "$extra" "$limit")** |"
         done
+    done
+    # against_bare SERIES ARCH: the median of SERIES less the bare window's.
+    against_bare() { mb "$(awk -v a="$(median "$RESULTS/$1.txt")" -v b="$(median "$RESULTS/mem-min-$2.txt")" 'BEGIN { print a - b }')"; }
+    for arch in "${BUILDS[@]}"; do
+        for entry in "pic:the picture alone" "pic-tree:the picture and a hidden tree view (the common controls)" \
+            "pic-tree-text:the same and the panels' texts in the Song face at 12 and 14 pixels"; do
+            IFS=: read -r key label <<<"$entry"
+            echo "| peak working set (VmHWM) of \`picture_window\` ($label), $arch (reference) | – | $(figure "mem-$key-$arch" 0) kB | $(against_bare "mem-$key-$arch" "$arch") (of the medians, against the bare window) | report only |"
+        done
+        echo "| the launcher after start-up against \`picture_window\` with the tree view, $arch (reference) | $(figure "mem-qz-start-$arch" 0) kB | $(figure "mem-pic-tree-$arch" 0) kB | $(mb "$(awk -v a="$(median "$RESULTS/mem-qz-start-$arch.txt")" -v b="$(median "$RESULTS/mem-pic-tree-$arch.txt")" 'BEGIN { print a - b }')") (of the medians) | report only |"
     done
     for arch in "${BUILDS[@]}"; do
         echo "| peak working set (VmHWM) of \`bare_tree\` after it listed 1,000 subfolders, $arch (reference: the shell's image list and a filled tree in a bare program) | – | $(figure "mem-bare-tree-$arch-1000" 0) kB | $(mb "$(awk -v a="$(median "$RESULTS/mem-bare-tree-$arch-1000.txt")" -v b="$(median "$RESULTS/mem-min-$arch.txt")" 'BEGIN { print a - b }')") (of the medians, against the bare window) | report only |"
@@ -96,7 +112,12 @@ print_report() {
     echo "  One traced start of each x86_64 program (\`WINEDEBUG=+timestamp,+loaddll,+process\`, which slows"
     echo "  everything down), ms after CreateProcess: the program file mapped, the last DLL loaded before the"
     echo "  display driver, the display driver (winex11.drv: the first window or cursor), the theming library, the paint seen"
-    echo "  (paint_timer's own time): baseline \`$TIMELINE_MIN\`; qz.exe \`$TIMELINE_QZ\`."
+    echo "  (paint_timer's own time): baseline \`$TIMELINE_MIN\`; picture_window \`$TIMELINE_PIC\`;"
+    echo "  qz.exe \`$TIMELINE_QZ\`."
+    echo "  The second baseline, \`bench/picture_window.cpp\`, is the same bare window showing the launcher's"
+    echo "  picture: the same resource decoded by the launcher's own \`qz::DecodeJpeg\` and libjpeg-turbo"
+    echo "  straight into a 24-bit bitmap at the first paint, copied to the window (\`${COLOURS_PIC[x86_64]:-}\`)."
+    echo "  It runs in the same rounds (ours, the bare window, it; the other way round in even rounds)."
     echo "- **Picture decode** (\`bench/decode_bench.cpp\`, Google Benchmark, native Release builds): each round"
     echo "  runs each benchmark for at least 0.5 s in its own process. \`qz::DecodeJpeg\` on"
     echo "  \`launcher/resources/background.jpg\` against plain libjpeg calls (JDCT_FLOAT, block smoothing, RGB"
@@ -128,7 +149,11 @@ print_report() {
     echo "  for 1,000, $(fmt "$(median "$RESULTS/tree-x86_64-run-10000.txt")" 0) ms for 10,000."
     echo "- **Memory**: VmHWM of the Wine process running qz.exe one second after the window shows, and one"
     echo "  second after the folder chooser shows, less the baseline's (the bare window of the same bitness,"
-    echo "  one second after its window shows) in the same round."
+    echo "  one second after its window shows) in the same round. The references run in the same rounds:"
+    echo "  \`picture_window\` one second after its window shows, alone, with \`--tree\` (a hidden tree view"
+    echo "  of the launcher's size made after the first paint, the common controls loaded from the system"
+    echo "  folder) and with \`--tree --text\` (also the settings panel's and the chooser's texts drawn in the"
+    echo "  Song face at 12 and 14 pixels after the first paint)."
     echo
     echo "## The folder tree, part by part"
     echo

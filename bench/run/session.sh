@@ -14,10 +14,10 @@ trap 'exit 143' TERM
 e2e_xvfb_start 1024x768x24 || exit 1
 e2e_prefix_create "$BENCH/prefix" || exit 1
 e2e_media_create "$BENCH/win64/launcher/qz.exe" || exit 1
-cp "$BENCH"/win64/bench/{minimal_window,paint_timer,shell_list,tree_timer,tree_insert,bare_tree,subfolders_timer}.exe "$E2E_MEDIA/"
+cp "$BENCH"/win64/bench/{minimal_window,picture_window,paint_timer,shell_list,tree_timer,tree_insert,bare_tree,subfolders_timer}.exe "$E2E_MEDIA/"
 # The shipped i686 build and its baseline, in a folder of their own.
 mkdir -p "$E2E_MEDIA/i686"
-cp "$BENCH/win32/launcher/qz.exe" "$BENCH/win32/bench/minimal_window.exe" "$E2E_MEDIA/i686/"
+cp "$BENCH/win32/launcher/qz.exe" "$BENCH"/win32/bench/{minimal_window,picture_window}.exe "$E2E_MEDIA/i686/"
 win() { windows_path "$E2E_MEDIA/$1"; }
 # The builds whose start-up, memory and folder tree are timed: both, except
 # where 32-bit programs run under qemu's emulation (its times and memory are

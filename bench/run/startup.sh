@@ -13,19 +13,25 @@ paint_once() {  # paint_once PROGRAM COLOURS: milliseconds
         "$(win "$1")" | tr -d '\r' | sed -nE 's/^paint_ms=//p'
     sleep 0.3
 }
-declare -A COLOURS_QZ COLOURS_MIN
+# A second baseline, picture_window: the bare window showing the same picture
+# through the launcher's decoder; what start-up costs the picture's own work.
+declare -A COLOURS_QZ COLOURS_MIN COLOURS_PIC
 for arch in "${BUILDS[@]}"; do
     dir=${BUILD_DIR[$arch]}
     say "start-up ($arch): colours of the finished windows"
     COLOURS_MIN[$arch]=$(sample "${dir}minimal_window.exe")
     COLOURS_QZ[$arch]=$(sample "${dir}qz.exe")
-    say "minimal window: ${COLOURS_MIN[$arch]}; qz.exe: ${COLOURS_QZ[$arch]}"
+    COLOURS_PIC[$arch]=$(sample "${dir}picture_window.exe")
+    say "minimal window: ${COLOURS_MIN[$arch]}; qz.exe: ${COLOURS_QZ[$arch]}; picture window: ${COLOURS_PIC[$arch]}"
     say "start-up ($arch): $ROUNDS rounds, alternating"
     for round in $(seq "$ROUNDS"); do
         ours() { record "paint-qz-$arch" "$(paint_once "${dir}qz.exe" "${COLOURS_QZ[$arch]}")"; }
         base() { record "paint-min-$arch" "$(paint_once "${dir}minimal_window.exe" "${COLOURS_MIN[$arch]}")"; }
-        if [ $((round % 2)) = 1 ]; then ours; base; else base; ours; fi
+        picture() { record "paint-pic-$arch" "$(paint_once "${dir}picture_window.exe" "${COLOURS_PIC[$arch]}")"; }
+        if [ $((round % 2)) = 1 ]; then ours; base; picture; else picture; base; ours; fi
         record_ratio "paint-ratio-$arch" "paint-qz-$arch" "paint-min-$arch"
+        record_ratio "paint-ratio-pic-$arch" "paint-qz-$arch" "paint-pic-$arch"
+        record_ratio "paint-ratio-picbase-$arch" "paint-pic-$arch" "paint-min-$arch"
     done
 done
 
@@ -55,3 +61,4 @@ timeline() {  # timeline PROGRAM COLOURS: "exe=..;dlls=..;driver=..;theme=..;pai
 }
 TIMELINE_MIN=$(timeline minimal_window.exe "${COLOURS_MIN[x86_64]}")
 TIMELINE_QZ=$(timeline qz.exe "${COLOURS_QZ[x86_64]}")
+TIMELINE_PIC=$(timeline picture_window.exe "${COLOURS_PIC[x86_64]}")

@@ -1,0 +1,167 @@
+// The start-up baseline with the launcher's picture: the bare window of
+// minimal_window showing the picture instead of one colour, decoded by the
+// launcher's own decoder straight into a bitmap at the first paint. What a
+// program that only shows this picture pays, for start-up and memory.
+//   --tree  also makes a hidden tree view after the first paint (the common
+//           controls' library loaded, as the launcher's folder tree is there
+//           from the start)
+//   --text  also draws the settings panel's and the folder chooser's texts
+//           in the Song face at 12 and 14 pixels after the first paint (what
+//           the font engine holds once the panel has shown)
+#include "picture.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cwchar>
+#include <initializer_list>
+
+namespace {
+
+constexpr int kWidth = 795;
+constexpr int kHeight = 576;
+
+HBITMAP picture = nullptr;
+HDC pictureDc = nullptr;
+bool drawTexts = false;
+
+class DibRows final : public qz::PixelTarget {
+public:
+    explicit DibRows(HDC dc) : dc_(dc) {}
+
+    std::uint8_t *Rows(const qz::Picture &layout) override
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = layout.width;
+        info.bmiHeader.biHeight = -layout.height;  // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        void *bits = nullptr;
+        picture = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        return picture != nullptr ? static_cast<std::uint8_t *>(bits) : nullptr;
+    }
+
+private:
+    HDC dc_;
+};
+
+void Decode(HDC dc)
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(instance, L"BACKGROUND", MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const auto *bytes = static_cast<const std::uint8_t *>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (bytes == nullptr)
+        return;
+    DibRows rows(dc);
+    if (!qz::DecodeJpeg({bytes, SizeofResource(instance, found)}, qz::PictureDepth::TrueColour, rows) ||
+        picture == nullptr)
+        return;
+    pictureDc = CreateCompatibleDC(dc);
+    SelectObject(pictureDc, picture);
+}
+
+// The panels' texts, in the two sizes the launcher draws them in.
+void DrawPanelTexts(HDC dc)
+{
+    static const wchar_t *const kTexts[] = {
+        L"\u6570\u636e\u5e93\u8bbe\u7f6e \u670d\u52a1\u5668\u540d\u79f0 \u7528\u6237\u540d\u79f0 \u5bc6\u7801",
+        L"\u6570\u636e\u5e93\u8def\u5f84 (local) sa C:\\ \u786e\u5b9a \u8fd4\u56de \u5b89\u88c5\u6570\u636e\u6587\u4ef6",
+        L"\u8bf7\u9009\u62e9\u5b89\u88c5\u6570\u636e\u5e93\u7684\u8def\u5f84",
+    };
+    int y = 10;
+    for (int height : {12, 14}) {
+        LOGFONTW font{};
+        font.lfHeight = -height;
+        font.lfCharSet = GB2312_CHARSET;
+        std::wcscpy(font.lfFaceName, L"\u5b8b\u4f53");
+        HFONT handle = CreateFontIndirectW(&font);
+        HGDIOBJ old = SelectObject(dc, handle);
+        SetBkMode(dc, TRANSPARENT);
+        for (const wchar_t *text : kTexts) {
+            TextOutW(dc, 10, y, text, static_cast<int>(std::wcslen(text)));
+            y += height + 4;
+        }
+        SelectObject(dc, old);
+        DeleteObject(handle);
+    }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (pictureDc == nullptr)
+            Decode(dc);
+        BitBlt(dc, 0, 0, kWidth, kHeight, pictureDc, 0, 0, SRCCOPY);
+        if (drawTexts)
+            DrawPanelTexts(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE)
+            DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// The tree view, its library loaded here (not imported: without --tree the
+// program holds no common controls).
+void MakeHiddenTree(HWND window, HINSTANCE instance)
+{
+    HMODULE controls = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    using InitFunction = BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *);
+    const auto init = reinterpret_cast<InitFunction>(
+        controls != nullptr ? reinterpret_cast<void *>(GetProcAddress(controls, "InitCommonControlsEx")) : nullptr);
+    if (init == nullptr)
+        return;
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES};
+    init(&classes);
+    CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES, 10, 10, 203, 222,
+                    window, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = L"QzBenchPicture";
+    if (!RegisterClassW(&windowClass))
+        return 1;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"picture", WS_POPUP, x, y, kWidth, kHeight,
+                                  nullptr, nullptr, instance, nullptr);
+    if (window == nullptr)
+        return 1;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    if (std::wcsstr(commandLine, L"--tree") != nullptr)
+        MakeHiddenTree(window, instance);
+    if (std::wcsstr(commandLine, L"--text") != nullptr) {
+        drawTexts = true;
+        InvalidateRect(window, nullptr, FALSE);
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
