@@ -12,7 +12,7 @@ namespace qz::win {
 
 class ApplicationWindow {
 public:
-    explicit ApplicationWindow(ErrorReporter &errors) : errors_(errors) {}
+    ApplicationWindow() = default;
     ApplicationWindow(const ApplicationWindow &) = delete;
     ApplicationWindow &operator=(const ApplicationWindow &) = delete;
 
@@ -25,10 +25,8 @@ public:
 
     // Its messages (through WindowProcedure).
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    ErrorReporter &Errors() { return errors_; }
 
 private:
-    ErrorReporter &errors_;
     HWND main_ = nullptr;
     UniqueWindow window_;
 };

@@ -13,7 +13,7 @@ namespace {
 
 std::unique_ptr<ControlBehaviour> MakeFolderTree(Control &control, const ControlContext &context)
 {
-    return std::make_unique<FolderTreeView>(context.folders, context.errors, context.events, control, context.main);
+    return std::make_unique<FolderTreeView>(context.folders, context.events, control, context.main);
 }
 
 // A panel or a group box: it clips what it holds, and dialog navigation goes

@@ -3,6 +3,7 @@
 // messages. Creation, routing and the tab order all read this one table.
 #pragma once
 
+#include "../errors.h"
 #include "../layout.h"
 #include "control_window.h"
 

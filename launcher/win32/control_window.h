@@ -4,7 +4,6 @@
 #pragma once
 
 #include "../controls.h"
-#include "../errors.h"
 #include "../folder_tree.h"
 #include "automation.h"
 #include "background.h"
@@ -20,10 +19,11 @@
 
 namespace qz::win {
 
-// What every control window's object is given.
+// What every control window's object is given. The main window keeps the
+// one context; the objects hold it by reference, so that the main window's
+// handle, set once it is made, reaches every one of them.
 struct ControlContext {
     ControlEvents &events;
-    ErrorReporter &errors;
     Background &background;
     const Cursors &cursors;
     FolderTree &folders;
@@ -38,7 +38,7 @@ struct ControlContext {
 // WindowProcedure, bound at its creation).
 class ControlBehaviour {
 public:
-    explicit ControlBehaviour(ErrorReporter &errors) : errors_(errors) {}
+    ControlBehaviour() = default;
     virtual ~ControlBehaviour() = default;
     ControlBehaviour(const ControlBehaviour &) = delete;
     ControlBehaviour &operator=(const ControlBehaviour &) = delete;
@@ -52,10 +52,6 @@ public:
     {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    ErrorReporter &Errors() { return errors_; }
-
-private:
-    ErrorReporter &errors_;
 };
 
 struct ControlWindow {

@@ -11,7 +11,7 @@ Cursors::Cursors(HINSTANCE instance) : hand_(LoadCursorW(instance, L"HANDPOINT")
 HCURSOR Cursors::For(CursorKind kind) const
 {
     if (busy_)
-        return LoadCursorW(nullptr, IDC_WAIT);
+        return Wait();
     return kind == CursorKind::Hand ? hand_ : LoadCursorW(nullptr, IDC_ARROW);
 }
 

@@ -12,6 +12,9 @@ class Cursors {
 public:
     explicit Cursors(HINSTANCE instance);
     HCURSOR For(CursorKind kind) const;
+    // The wait cursor: over every window while the launcher is busy, and
+    // over the folder tree while it lists a folder.
+    static HCURSOR Wait() { return LoadCursorW(nullptr, IDC_WAIT); }
     void SetBusy(bool busy) { busy_ = busy; }
     bool Busy() const { return busy_; }
 

@@ -1,6 +1,7 @@
 #include "folder_tree_view.h"
 
 #include "../unique_handle.h"
+#include "cursors.h"
 #include "shell_namespace_win32.h"
 #include "wide.h"
 
@@ -29,9 +30,9 @@ FolderTree::Node *NodeOf(LPARAM item)
 
 }  // namespace
 
-FolderTreeView::FolderTreeView(FolderTree &tree, ErrorReporter &errors, ControlEvents &events, Control &control,
+FolderTreeView::FolderTreeView(FolderTree &tree, ControlEvents &events, Control &control,
                                HWND menuOwner)
-    : ControlBehaviour(errors), tree_(tree), events_(events), control_(control), menuOwner_(menuOwner)
+    : tree_(tree), events_(events), control_(control), menuOwner_(menuOwner)
 {
     tree_.SetObserver(this);
 }
@@ -146,7 +147,7 @@ void FolderTreeView::SelectionMoved(FolderTree::Node *node)
 void FolderTreeView::Listing(bool busy)
 {
     if (busy)
-        beforeListing_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        beforeListing_ = SetCursor(Cursors::Wait());
     else
         SetCursor(beforeListing_ != nullptr ? beforeListing_ : LoadCursorW(nullptr, IDC_ARROW));
 }

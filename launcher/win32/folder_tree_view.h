@@ -21,7 +21,7 @@ public:
     // clicked item; its key press may change or discard (0) a character.
     // menuOwner is the window that owns the shell's context menu (it passes
     // the menu's messages on).
-    FolderTreeView(FolderTree &tree, ErrorReporter &errors, ControlEvents &events, Control &control, HWND menuOwner);
+    FolderTreeView(FolderTree &tree, ControlEvents &events, Control &control, HWND menuOwner);
     ~FolderTreeView() override;
 
     // Takes over the tree view window.

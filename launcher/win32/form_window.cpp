@@ -11,7 +11,7 @@ namespace qz::win {
 
 FormWindow::FormWindow(HINSTANCE instance, Platform &platform)
     : instance_(instance), platform_(platform), form_(platform), background_(instance), icons_(instance),
-      application_(platform), context_{form_, platform, background_, platform.Pointers(), form_.Folders()}
+      context_{form_, background_, platform.Pointers(), form_.Folders()}
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(this);
@@ -253,7 +253,7 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SETCURSOR:
         // Over the disabled windows of a running step too.
         if (platform_.Pointers().Busy()) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            SetCursor(Cursors::Wait());
             return TRUE;
         }
         break;

@@ -45,7 +45,6 @@ public:
 
     // The main window's messages (through WindowProcedure).
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    ErrorReporter &Errors() { return platform_; }
 
 private:
     void RegisterMainClass();

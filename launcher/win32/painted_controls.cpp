@@ -15,9 +15,7 @@ COLORREF TextColour(const FontSpec &font)
 
 class OwnControl : public ControlBehaviour {
 public:
-    OwnControl(Control &control, const ControlContext &context)
-        : ControlBehaviour(context.errors), control_(control), context_(context)
-    {}
+    OwnControl(Control &control, const ControlContext &context) : control_(control), context_(context) {}
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -28,7 +26,7 @@ protected:
     virtual bool TracksPointer() const { return false; }
 
     Control &control_;
-    ControlContext context_;
+    const ControlContext &context_;
     HWND window_ = nullptr;  // bound at WM_NCCREATE
     bool pressed_ = false;
     bool hot_ = false;

@@ -12,7 +12,7 @@ namespace qz::win {
 // password field shows "*" for every character.
 class EditField final : public ControlBehaviour {
 public:
-    EditField(Control &control, const ControlContext &context) : ControlBehaviour(context.errors), control_(control) {}
+    EditField(Control &control, const ControlContext &) : control_(control) {}
     void Attach(HWND window) override;
     void OnCommand(WORD code) override;
 
@@ -25,7 +25,7 @@ private:
 class PushButton final : public ControlBehaviour {
 public:
     PushButton(Control &control, const ControlContext &context)
-        : ControlBehaviour(context.errors), control_(control), events_(context.events)
+        : control_(control), events_(context.events)
     {}
     void OnCommand(WORD code) override;
 

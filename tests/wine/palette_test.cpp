@@ -27,19 +27,9 @@ namespace {
 using qz::wine::Check;
 using qz::wine::Print;
 
-// A failure of the paint would be printed, not boxed.
-class PrintingErrors final : public qz::ErrorReporter {
-public:
-    void ReportError(std::string_view message) override
-    {
-        Check(false, "no failure while painting", std::string(message));
-    }
-};
-
 class PictureWindow {
 public:
     explicit PictureWindow(HINSTANCE instance) : background_(instance) {}
-    qz::ErrorReporter &Errors() { return errors_; }
     qz::win::Background &Picture() { return background_; }
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -55,7 +45,6 @@ public:
     }
 
 private:
-    PrintingErrors errors_;
     qz::win::Background background_;
 };
 
