@@ -13,11 +13,9 @@ void TForm_qz::LabelmsdeClick(Control &)
 
 Status TForm_qz::InstallDatabase()
 {
-    Result<std::string> engine = std::string();
-    {
-        const std::unique_ptr<Registry> registry = services_.OpenRegistry();
-        engine = EngineSetupPath(*registry);
-    }
+    // The registry accessor lives for this one expression: released before
+    // anything is started or shown.
+    const Result<std::string> engine = EngineSetupPath(*services_.OpenRegistry());
     if (!engine)
         return engine.Failure();
     if (engine->empty()) {

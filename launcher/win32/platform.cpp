@@ -3,7 +3,9 @@
 #include "../errors.h"
 #include "../installers.h"
 #include "../program_folder.h"
+#include "../registry.h"
 #include "../system_folder.h"
+#include "../texts.h"
 #include "../unique_handle.h"
 #include "handles.h"
 #include "modal.h"
@@ -15,6 +17,15 @@
 #include <vector>
 
 namespace qz::win {
+
+// The portable code names these Windows values as numbers; here, where
+// they reach Windows, they are held to its headers.
+static_assert(kBoxNotice == (MB_OK | MB_ICONINFORMATION));
+static_assert(kBoxError == (MB_OK | MB_ICONERROR));
+static_assert(kBoxSetupPrompt == (MB_YESNO | MB_ICONINFORMATION));
+static_assert(kBoxQuestion == (MB_YESNO | MB_ICONQUESTION));
+static_assert(kAnswerYes == IDYES && kAnswerNo == IDNO);
+static_assert(kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ);
 
 namespace {
 
@@ -255,7 +266,7 @@ void Platform::SetBusy(bool busy)
         // Paint what the handler has set so far (the status label) before
         // the window stops responding.
         RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        SetCursor(Cursors::Wait());
     } else {
         RefreshCursor();
     }
