@@ -138,18 +138,38 @@ public:
     qz::win::FolderTreeView *tree = nullptr;
 };
 
-// The last box is the application error box for this message.
-void CheckLastBox(const RecordingServices &services, std::size_t count, const std::string &text,
-                  const std::string &what)
+// The case's one box is the application error box for this message.
+void CheckOnlyBox(const RecordingServices &services, const std::string &text, const std::string &what)
 {
-    Check(services.boxes.size() == count, what + ": one application error box",
+    Check(services.boxes.size() == 1, what + ": one application error box",
           std::to_string(services.boxes.size()) + " boxes in all");
-    if (services.boxes.size() != count)
+    if (services.boxes.size() != 1)
         return;
     Check(services.boxes.back() == text, what + ": the box shows the failure", services.boxes.back());
     Check(services.titles.back() == qz::kApplicationTitle && services.flags.back() == qz::kBoxError,
           what + ": the application title and the stop icon");
 }
+
+constexpr wchar_t kProbeClass[] = L"QzGuardProbe";
+
+// A window of the launcher's kind, bound through the thunk: each case makes
+// its own, so that no case depends on what another left behind.
+class ProbeWindow {
+public:
+    ProbeWindow()
+        : window_(CreateWindowExW(0, kProbeClass, L"guard", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 260, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), &probe))
+    {
+        Check(static_cast<bool>(window_), "a window of the thunk's class can be made (no display?)");
+    }
+    explicit operator bool() const { return static_cast<bool>(window_); }
+    HWND get() const { return window_.get(); }
+
+    Probe probe;  // made first: the window binds it at its creation
+
+private:
+    qz::win::UniqueWindow window_;
+};
 
 HTREEITEM ItemNamed(HWND tree, const wchar_t *name)
 {
@@ -373,46 +393,41 @@ void CheckCursorRefresh(HWND window, Probe &probe)
     Check(after.x == inside.x && after.y == inside.y, "the pointer stays where it was");
 }
 
-void Run()
+// The guard reports a failed piece of work once, and not again while its
+// box is up.
+void CheckGuard()
 {
     RecordingServices services;
-    Probe probe;
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = qz::win::WindowProcedure<Probe>;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"QzGuardProbe";
-    RegisterClassW(&windowClass);
-    const qz::win::UniqueWindow window(CreateWindowExW(0, windowClass.lpszClassName, L"guard", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                                       40, 40, 320, 260, nullptr, nullptr, windowClass.hInstance, &probe));
-    if (!window) {
-        Check(false, "a window of the thunk's class can be made (no display?)");
-        return;
-    }
-
     services.failWhileUp = true;
     Check(!qz::Guarded(services, [] { return qz::Status(qz::Error("the restore failed")); }),
           "the guard says that the work failed");
-    services.failWhileUp = false;
-    CheckLastBox(services, 1, "the restore failed.", "a failure while its box is up is not boxed again");
+    CheckOnlyBox(services, "the restore failed.", "a failure while its box is up is not boxed again");
+}
 
-    // The folder tree: a folder that cannot be listed is expanded, and the
-    // click handler (the install zone's, which reads the registry) fails
-    // after a click that went through the tree's subclass.
+// The folder tree: a folder that cannot be listed is expanded, and the click
+// handler (the install zone's, which reads the registry) fails after a click
+// that went through the tree's subclass.
+void CheckFolderTree()
+{
+    RecordingServices services;
+    ProbeWindow window;
+    if (!window)
+        return;
     qz::TForm_qz form(services);
     qz::FolderTree &folders = form.Folders();
-    qz::win::FolderTreeView view(folders, services, form, form.Labelmsde, window.get());
+    qz::win::FolderTreeView view(folders, form, form.Labelmsde, window.get());
     HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, 10, 10, 280, 200,
-                                window.get(), nullptr, windowClass.hInstance, nullptr);
+                                window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     Check(tree != nullptr, "a tree view can be made");
     if (tree == nullptr)
         return;
     view.Attach(tree);
-    probe.tree = &view;
+    window.probe.tree = &view;
     folders.Build();
     HTREEITEM broken = ItemNamed(tree, L"broken");
     Check(broken != nullptr, "the desktop's folders are listed in the tree");
     TreeView_Expand(tree, broken, TVE_EXPAND);
-    Check(services.boxes.size() == 1, "a folder that cannot be listed shows no box");
+    Check(services.boxes.empty(), "a folder that cannot be listed shows no box");
     Check(ItemNamed(tree, L"plain") != nullptr, "the tree goes on after the empty expansion");
 
     NMHDR click{tree, 0, static_cast<UINT>(NM_CLICK)};
@@ -420,15 +435,29 @@ void Run()
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&message);
-    CheckLastBox(services, 2, "Invalid data type for 'SQLPath'", "a failing click handler behind the tree's subclass");
+    CheckOnlyBox(services, "Invalid data type for 'SQLPath'", "a failing click handler behind the tree's subclass");
 
     DestroyWindow(tree);
-    probe.tree = nullptr;
+    window.probe.tree = nullptr;
     Check(IsWindow(window.get()) != FALSE, "the window lives on");
+}
 
-    CheckCursorRefresh(window.get(), probe);
-    CheckOffUiThread(window.get(), probe);
-    CheckBoxOrder(window.get());
+void Run()
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = qz::win::WindowProcedure<Probe>;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kProbeClass;
+    RegisterClassW(&windowClass);
+
+    CheckGuard();
+    CheckFolderTree();
+    if (ProbeWindow window; window)
+        CheckCursorRefresh(window.get(), window.probe);
+    if (ProbeWindow window; window)
+        CheckOffUiThread(window.get(), window.probe);
+    if (ProbeWindow window; window)
+        CheckBoxOrder(window.get());
 }
 
 }  // namespace
