@@ -4,6 +4,14 @@
 # Sourced after scripts/lib/session.sh.
 # shellcheck shell=bash
 
+# start_launcher [FOLDER]: starts the medium's qz.exe with FOLDER (default
+# the medium) as its current folder and waits for its main window, whose
+# fields are then in E2E_OUT; status 1 when none shows within E2E_START_MS.
+start_launcher() {
+    e2e_start "${1:-$E2E_MEDIA}" "$E2E_MEDIA/qz.exe" || return 1
+    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS"
+}
+
 # open_panel [OPENER]: clicks the control that opens the settings panel (the
 # install-database zone, which needs the engine registered; or the hidden
 # SpeedBsjwj button, shown first) and waits until the panel is visible.

@@ -377,6 +377,16 @@ e2e_drive() {
     return "$E2E_STATUS"
 }
 
+# e2e_require SCENARIO FILE...: ends the scenario, saying which, when a file
+# it needs has not been built.
+e2e_require() {
+    local scenario=$1 needed
+    shift
+    for needed; do
+        [ -f "$needed" ] || { echo "$scenario: no $needed: run scripts/build first" >&2; exit 1; }
+    done
+}
+
 # e2e_get KEY [TEXT]: prints the value of KEY in TEXT (default E2E_OUT);
 # status 1 when the key is absent.
 e2e_get() {

@@ -12,9 +12,7 @@ source "$QZ_ROOT/scripts/lib/session.sh"
 source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
-for needed in "$QZ_EXE" "$E2E_ENGINE"; do
-    [ -f "$needed" ] || { echo "folders: no $needed: run scripts/build first" >&2; exit 1; }
-done
+e2e_require folders "$QZ_EXE" "$E2E_ENGINE"
 
 e2e_init || { echo "folders: the harness could not start" >&2; exit 1; }
 e2e_media_create "$QZ_EXE"
@@ -33,8 +31,7 @@ open_chooser() {
 # The engine is present, so the install-database zone opens the panel.
 e2e_registry_import '[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup]' \
     '"SQLPath"="C:\\Program Files\\Microsoft SQL Server\\MSSQL"'
-e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
+start_launcher
 open_panel
 
 say "the chooser opens on the desktop, expanded one level and selected"

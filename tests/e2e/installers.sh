@@ -70,8 +70,7 @@ launcher_folder_windows=$(windows_path "$launcher_folder")
 media_windows=$(windows_path "$E2E_MEDIA")
 
 no_engine
-e2e_start "$launcher_folder" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
+start_launcher "$launcher_folder"
 
 say "the install-payroll zone, twice"
 e2e_drive click --control Labelgzrj >/dev/null
@@ -133,8 +132,7 @@ if qz_32bit_emulated && qz_pe_is_32bit "$QZ_EXE"; then
     # never without the start (docs/RELIABILITY.md). The rest of the road
     # runs in a launcher started anew, whose zone now opens the panel.
     expect_exit_zero_after "the launcher that started the programs" e2e_drive click --control Labeltcqz
-    e2e_start "$launcher_folder" "$E2E_MEDIA/qz.exe"
-    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
+    start_launcher "$launcher_folder"
     expect_true "a launcher started anew opens the panel" open_panel
 fi
 mkdir -p "$E2E_DRIVE_C/Db"

@@ -9,12 +9,11 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 source "$QZ_ROOT/scripts/lib/session.sh"
+source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 PICTURE_REFERENCE=$QZ_ROOT/build/native/tests/tools/picture_reference
-for needed in "$QZ_EXE" "$PICTURE_REFERENCE"; do
-    [ -f "$needed" ] || { echo "main_window: no $needed: run scripts/build first" >&2; exit 1; }
-done
+e2e_require main_window "$QZ_EXE" "$PICTURE_REFERENCE"
 
 e2e_init || { echo "main_window: the harness could not start" >&2; exit 1; }
 # What the window must show: the picture as the launcher decodes it.
@@ -29,11 +28,6 @@ WS_MINIMIZEBOX=0x00020000 WS_MAXIMIZEBOX=0x00010000 WS_BORDER=0x00800000 WS_DLGF
 
 has_bits() { (($(e2e_get style) & $1)); }
 lacks_bits() { ! (($(e2e_get style) & $1)); }
-
-start_launcher() {
-    e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS"
-}
 
 # The window shows the picture: its whole client area against the reference.
 expect_picture_on_screen() {

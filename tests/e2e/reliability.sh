@@ -24,10 +24,6 @@ mkdir -p "$E2E_DRIVE_C"
 engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'
 e2e_registry_import "[$engine_key]" '"SQLPath"="C:\\MSSQL"'
 
-launcher_start() {
-    e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
-}
 launcher_stop() { expect_exit_zero_after "$1: the exit zone" e2e_drive click --control Labeltcqz; }
 # The launcher answers and its main window is enabled.
 expect_usable() {
@@ -103,7 +99,7 @@ restore_into() {  # what folder: a restore there, answering Yes when asked to re
 # ------------------------------------------------------------- awkward folders
 
 e2e_engine_start || { echo "reliability: the engine did not start" >&2; exit 1; }
-launcher_start
+start_launcher
 open_panel
 say "target folders that try to end the statement's literals"
 injection="x'; drop database master; --"
@@ -131,7 +127,7 @@ e2e_engine_stop
 odd_user=' o;p=e'"'"'r"a{to 用户😀 '
 odd_password='p}w=}{d"'"'"'x密码😀{'
 e2e_engine_start --user "$odd_user" --password "$odd_password"
-launcher_start
+start_launcher
 open_panel
 set_fields "$odd_user" "$odd_password" 'C:\'
 press_ok
@@ -151,7 +147,7 @@ e2e_engine_stop
 # ------------------------------------------------------------- faults
 
 say "the engine is not running"
-launcher_start
+start_launcher
 open_panel
 set_fields sa "" 'C:\'
 started=$(e2e_now_ms)
@@ -160,12 +156,12 @@ expect_box "no engine" "连接数据库错误，请确认SQLSERVER是否安装�
 expect_true "no engine: the box came within the login time-out" test $(($(e2e_now_ms) - started)) -lt 20000
 expect_usable "no engine"
 launcher_stop "after a failed connection"
-launcher_start
+start_launcher
 open_panel
 e2e_drive click --control SpeedBlj >/dev/null
 e2e_drive control Panel1 --visible 1 --timeout-ms 10000 >/dev/null
 launcher_stop "with the folder chooser open"
-launcher_start
+start_launcher
 open_panel
 set_fields sa "" 'C:\'
 
@@ -213,7 +209,7 @@ expect_usable "statement stalled"
 e2e_engine_stop
 expect_whole_or_absent "statement stalled"
 launcher_stop "after the application error box"
-launcher_start
+start_launcher
 open_panel
 
 say "the engine drops the connection in the middle of the restore"
@@ -257,7 +253,7 @@ press_ok
 expect_box "missing backup" "数据库正在使用中，请退出后再安装！" --press first
 expect_eq "missing backup: no database" 0 "$(catalog_count)"
 launcher_stop "after a failed restore"
-launcher_start
+start_launcher
 open_panel
 cp "$E2E_WORK/good.bak" "$E2E_MEDIA/Data/QUENTARO.bak"
 # A file stands where the folder should be: nothing can be written there.

@@ -12,9 +12,7 @@ source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 HOLD=$QZ_ROOT/build/native/tests/tools/hold_connection
-for needed in "$QZ_EXE" "$E2E_ENGINE" "$HOLD"; do
-    [ -f "$needed" ] || { echo "restore: no $needed: run scripts/build first" >&2; exit 1; }
-done
+e2e_require restore "$QZ_EXE" "$E2E_ENGINE" "$HOLD"
 
 e2e_init || { echo "restore: the harness could not start" >&2; exit 1; }
 e2e_media_create "$QZ_EXE"
@@ -26,8 +24,7 @@ media_windows=$(windows_path "$E2E_MEDIA")
 # The restore statement the engine received last.
 last_restore() { grep -i '^restore' "$batches" | tail -n 1; }
 
-e2e_start "$E2E_MEDIA" "$E2E_MEDIA/qz.exe"
-e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS" >/dev/null
+start_launcher
 
 say "the panel's show handler"
 expect_true "the settings panel shows" open_panel SpeedBsjwj
