@@ -8,6 +8,7 @@
 //   --text  also draws the settings panel's and the folder chooser's texts
 //           in the Song face at 12 and 14 pixels after the first paint (what
 //           the font engine holds once the panel has shown)
+#include "bare_window.h"
 #include "picture.h"
 
 #include <windows.h>
@@ -19,9 +20,6 @@
 #include <initializer_list>
 
 namespace {
-
-constexpr int kWidth = 795;
-constexpr int kHeight = 576;
 
 HBITMAP picture = nullptr;
 HDC pictureDc = nullptr;
@@ -70,7 +68,8 @@ void DrawPanelTexts(HDC dc)
 {
     static const wchar_t *const kTexts[] = {
         L"\u6570\u636e\u5e93\u8bbe\u7f6e \u670d\u52a1\u5668\u540d\u79f0 \u7528\u6237\u540d\u79f0 \u5bc6\u7801",
-        L"\u6570\u636e\u5e93\u8def\u5f84 (local) sa C:\\ \u786e\u5b9a \u8fd4\u56de \u5b89\u88c5\u6570\u636e\u6587\u4ef6",
+        L"\u6570\u636e\u5e93\u8def\u5f84 (local) sa C:\\ \u786e\u5b9a \u8fd4\u56de "
+        L"\u5b89\u88c5\u6570\u636e\u6587\u4ef6",
         L"\u8bf7\u9009\u62e9\u5b89\u88c5\u6570\u636e\u5e93\u7684\u8def\u5f84",
     };
     int y = 10;
@@ -99,7 +98,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HDC dc = BeginPaint(window, &paint);
         if (pictureDc == nullptr)
             Decode(dc);
-        BitBlt(dc, 0, 0, kWidth, kHeight, pictureDc, 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, qz::bench::kWindowWidth, qz::bench::kWindowHeight, pictureDc, 0, 0, SRCCOPY);
         if (drawTexts)
             DrawPanelTexts(dc);
         EndPaint(window, &paint);
@@ -109,11 +108,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (wParam == VK_ESCAPE)
             DestroyWindow(window);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -137,31 +133,14 @@ void MakeHiddenTree(HWND window, HINSTANCE instance)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = L"QzBenchPicture";
-    if (!RegisterClassW(&windowClass))
-        return 1;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"picture", WS_POPUP, x, y, kWidth, kHeight,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window = qz::bench::ShowBareWindow(instance, L"QzBenchPicture", L"picture", WindowProc, show);
     if (window == nullptr)
         return 1;
-    ShowWindow(window, show);
-    UpdateWindow(window);
     if (std::wcsstr(commandLine, L"--tree") != nullptr)
         MakeHiddenTree(window, instance);
     if (std::wcsstr(commandLine, L"--text") != nullptr) {
         drawTexts = true;
         InvalidateRect(window, nullptr, FALSE);
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return qz::bench::RunMessageLoop();
 }
