@@ -74,18 +74,18 @@ print_report() {
             echo "| peak working set (VmHWM) $label, $arch | $(figure "mem-qz-$key-$arch" 0) kB | $(figure "mem-min-$arch" 0) kB | $(mb "$extra") ($(spread "$RESULTS/mem-$key-extra-$arch.txt") kB) | at most $(mb "$limit"): **$(at_most "$extra" "$limit")** |"
         done
     done
-    # against_bare SERIES ARCH: the median of SERIES less the bare window's.
-    against_bare() { mb "$(awk -v a="$(median "$RESULTS/$1.txt")" -v b="$(median "$RESULTS/mem-min-$2.txt")" 'BEGIN { print a - b }')"; }
+    # medians_apart SERIES BASE: the median of SERIES less BASE's, in MB.
+    medians_apart() { mb "$(awk -v a="$(median "$RESULTS/$1.txt")" -v b="$(median "$RESULTS/$2.txt")" 'BEGIN { print a - b }')"; }
     for arch in "${BUILDS[@]}"; do
         for entry in "pic:the picture alone" "pic-tree:the picture and a hidden tree view (the common controls)" \
             "pic-tree-text:the same and the panels' texts in the Song face at 12 and 14 pixels"; do
             IFS=: read -r key label <<<"$entry"
-            echo "| peak working set (VmHWM) of \`picture_window\` ($label), $arch (reference) | – | $(figure "mem-$key-$arch" 0) kB | $(against_bare "mem-$key-$arch" "$arch") (of the medians, against the bare window) | report only |"
+            echo "| peak working set (VmHWM) of \`picture_window\` ($label), $arch (reference) | – | $(figure "mem-$key-$arch" 0) kB | $(medians_apart "mem-$key-$arch" "mem-min-$arch") (of the medians, against the bare window) | report only |"
         done
-        echo "| the launcher after start-up against \`picture_window\` with the tree view, $arch (reference) | $(figure "mem-qz-start-$arch" 0) kB | $(figure "mem-pic-tree-$arch" 0) kB | $(mb "$(awk -v a="$(median "$RESULTS/mem-qz-start-$arch.txt")" -v b="$(median "$RESULTS/mem-pic-tree-$arch.txt")" 'BEGIN { print a - b }')") (of the medians) | report only |"
+        echo "| the launcher after start-up against \`picture_window\` with the tree view, $arch (reference) | $(figure "mem-qz-start-$arch" 0) kB | $(figure "mem-pic-tree-$arch" 0) kB | $(medians_apart "mem-qz-start-$arch" "mem-pic-tree-$arch") (of the medians) | report only |"
     done
     for arch in "${BUILDS[@]}"; do
-        echo "| peak working set (VmHWM) of \`bare_tree\` after it listed 1,000 subfolders, $arch (reference: the shell's image list and a filled tree in a bare program) | – | $(figure "mem-bare-tree-$arch-1000" 0) kB | $(mb "$(awk -v a="$(median "$RESULTS/mem-bare-tree-$arch-1000.txt")" -v b="$(median "$RESULTS/mem-min-$arch.txt")" 'BEGIN { print a - b }')") (of the medians, against the bare window) | report only |"
+        echo "| peak working set (VmHWM) of \`bare_tree\` after it listed 1,000 subfolders, $arch (reference: the shell's image list and a filled tree in a bare program) | – | $(figure "mem-bare-tree-$arch-1000" 0) kB | $(medians_apart "mem-bare-tree-$arch-1000" "mem-min-$arch") (of the medians, against the bare window) | report only |"
     done
     for arch in x86_64 i686; do
         for count in 1000 10000; do
