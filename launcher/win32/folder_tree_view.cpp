@@ -30,8 +30,7 @@ FolderTree::Node *NodeOf(LPARAM item)
 
 }  // namespace
 
-FolderTreeView::FolderTreeView(FolderTree &tree, ControlEvents &events, Control &control,
-                               HWND menuOwner)
+FolderTreeView::FolderTreeView(FolderTree &tree, ControlEvents &events, Control &control, HWND menuOwner)
     : tree_(tree), events_(events), control_(control), menuOwner_(menuOwner)
 {
     tree_.SetObserver(this);

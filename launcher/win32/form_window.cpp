@@ -10,8 +10,8 @@
 namespace qz::win {
 
 FormWindow::FormWindow(HINSTANCE instance, Platform &platform)
-    : instance_(instance), platform_(platform), form_(platform), background_(instance), icons_(instance),
-      context_{form_, background_, platform.Pointers(), form_.Folders()}
+    : instance_(instance), platform_(platform), form_(platform), background_(instance),
+      icons_(instance), context_{form_, background_, platform.Pointers(), form_.Folders()}
 {
     for (const auto &control : form_.Controls())
         control->SetObserver(this);

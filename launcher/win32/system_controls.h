@@ -24,9 +24,7 @@ private:
 // The system's push button: a press is a click.
 class PushButton final : public ControlBehaviour {
 public:
-    PushButton(Control &control, const ControlContext &context)
-        : control_(control), events_(context.events)
-    {}
+    PushButton(Control &control, const ControlContext &context) : control_(control), events_(context.events) {}
     void OnCommand(WORD code) override;
 
 private:
