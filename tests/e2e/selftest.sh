@@ -45,6 +45,13 @@ expect_true "media: copied file" cmp -s "$FIXTURE" "$E2E_MEDIA/Msde/SETUP.EXE"
 expect_eq "e2e_get reads a key" 'b=c' "$(e2e_get a $'x=1\na=b=c')"
 expect_status "e2e_get misses an absent key" 1 e2e_get z $'x=1'
 expect_eq "e2e_rect_field" 30 "$(e2e_rect_field 10,20,30,40 2)"
+# A scenario that lacks a file ends at once and says which; one with its
+# files goes on. (In a subshell: the harness's exit trap stays out of it.)
+expect_eq "e2e_require ends a scenario that lacks a file" \
+    "sample: no $E2E_WORK/missing.exe: run scripts/build first" \
+    "$( (e2e_require sample "$FIXTURE" "$E2E_WORK/missing.exe" 2>&1; echo "went on") )"
+expect_eq "e2e_require lets a scenario that has its files go on" "went on" \
+    "$( (e2e_require sample "$FIXTURE" "$E2E_MEDIA/qz.exe"; echo "went on") )"
 
 # ---------------------------------------------------------------- usage errors
 
