@@ -1,9 +1,9 @@
 // Times a program's start-up until its window shows on the screen.
 //
-//   paint_timer --points X,Y;X,Y;... [--sample-ms N] PROGRAM.exe
-//       starts PROGRAM, waits N ms (default 3000) and prints the colour of
+//   paint_timer --points X,Y;X,Y;... [--sample-ms N] PROGRAM.exe [ARGUMENT...]
+//       starts PROGRAM (with its arguments), waits N ms (default 3000) and prints the colour of
 //       each screen point as colours=RRGGBB;RRGGBB;...
-//   paint_timer --points X,Y;... --colours RRGGBB;... [--timeout-ms N] [--poll-ms N] PROGRAM.exe
+//   paint_timer --points X,Y;... --colours RRGGBB;... [--timeout-ms N] [--poll-ms N] PROGRAM.exe [ARGUMENT...]
 //       reads the clock, creates the process and reads the screen points
 //       every N ms (default 1) until every one shows its colour; prints
 //       paint_ms (process creation to the first complete match) and create_ms
@@ -55,12 +55,12 @@ unsigned Rgb(COLORREF colour)
     return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
-bool Start(const std::wstring &program, PROCESS_INFORMATION &process)
+bool Start(const std::wstring &program, const std::wstring &arguments, PROCESS_INFORMATION &process)
 {
     std::wstring folder = program;
     const std::size_t slash = folder.find_last_of(L"\\/");
     folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + program + L"\"" + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     return CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
@@ -78,7 +78,7 @@ void End(PROCESS_INFORMATION &process)
 int Usage()
 {
     std::fwprintf(stderr, L"usage: paint_timer --points X,Y;... [--colours RRGGBB;...] [--sample-ms N] "
-                          L"[--timeout-ms N] [--poll-ms N] PROGRAM.exe\n");
+                          L"[--timeout-ms N] [--poll-ms N] PROGRAM.exe [ARGUMENT...]\n");
     return 2;
 }
 
@@ -92,8 +92,13 @@ int wmain(int argc, wchar_t **argv)
     int timeoutMs = 30000;
     int pollMs = 1;
     std::wstring program;
+    std::wstring arguments;  // the program's, each after a space (none has one of its own)
     for (int i = 1; i < argc; ++i) {
         const std::wstring word = argv[i];
+        if (!program.empty()) {
+            arguments += L" " + word;
+            continue;
+        }
         const bool hasValue = i + 1 < argc;
         if (word == L"--points" && hasValue) {
             for (const std::wstring &pair : Split(argv[++i], L';')) {
@@ -111,7 +116,7 @@ int wmain(int argc, wchar_t **argv)
             pollMs = std::wcstol(argv[++i], nullptr, 10);
         } else if (word == L"--timeout-ms" && hasValue) {
             timeoutMs = std::wcstol(argv[++i], nullptr, 10);
-        } else if (program.empty() && word.rfind(L"--", 0) != 0) {
+        } else if (word.rfind(L"--", 0) != 0) {
             program = word;
         } else {
             return Usage();
@@ -130,7 +135,7 @@ int wmain(int argc, wchar_t **argv)
 
     PROCESS_INFORMATION process{};
     if (colours.empty()) {
-        if (!Start(program, process)) {
+        if (!Start(program, arguments, process)) {
             std::fwprintf(stderr, L"paint_timer: cannot start %ls (error %lu)\n", program.c_str(), GetLastError());
             return 1;
         }
@@ -152,7 +157,7 @@ int wmain(int argc, wchar_t **argv)
     }
     LARGE_INTEGER begin, created, now;
     QueryPerformanceCounter(&begin);
-    if (!Start(program, process)) {
+    if (!Start(program, arguments, process)) {
         std::fwprintf(stderr, L"paint_timer: cannot start %ls (error %lu)\n", program.c_str(), GetLastError());
         return 1;
     }
@@ -171,8 +176,8 @@ int wmain(int argc, wchar_t **argv)
         Sleep(static_cast<DWORD>(pollMs));
     }
     if (seen)
-        std::wprintf(L"paint_ms=%.2f\ncreate_ms=%.2f\npolls=%ld\n", Milliseconds(begin, now), Milliseconds(begin, created),
-                     polls);
+        std::wprintf(L"paint_ms=%.2f\ncreate_ms=%.2f\npolls=%ld\n", Milliseconds(begin, now),
+                     Milliseconds(begin, created), polls);
     else
         std::fwprintf(stderr, L"paint_timer: no complete paint within %d ms\n", timeoutMs);
     End(process);

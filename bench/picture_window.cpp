@@ -8,6 +8,10 @@
 //   --text  also draws the settings panel's and the folder chooser's texts
 //           in the Song face at 12 and 14 pixels after the first paint (what
 //           the font engine holds once the panel has shown)
+//   --windows  shows the picture through the launcher's windows instead: a
+//           zero-size window that owns the pop-up and carries the task-bar
+//           entry, shown first; the picture and the three hot zones as child
+//           windows of a pop-up that clips them, each painting its part
 #include "bare_window.h"
 #include "picture.h"
 
@@ -113,6 +117,68 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+// A child window painting the part of the picture that lies under it.
+LRESULT CALLBACK PartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (pictureDc == nullptr)
+            Decode(dc);
+        RECT client;
+        GetClientRect(window, &client);
+        POINT origin{0, 0};
+        MapWindowPoints(window, GetParent(window), &origin, 1);
+        BitBlt(dc, 0, 0, client.right, client.bottom, pictureDc, origin.x, origin.y, SRCCOPY);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// The picture's window and the three zones over it, each on top of the
+// windows made before it; then the owner shows, before the pop-up.
+void MakeParts(HWND window)
+{
+    WNDCLASSW partClass{};
+    partClass.lpfnWndProc = PartProc;
+    partClass.hInstance = GetModuleHandleW(nullptr);
+    partClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    partClass.lpszClassName = L"QzBenchPart";
+    RegisterClassW(&partClass);
+    static const RECT kParts[] = {
+        {0, 0, qz::bench::kWindowWidth, qz::bench::kWindowHeight},
+        {92, 304, 92 + 189, 304 + 57},
+        {92, 200, 92 + 189, 200 + 57},
+        {92, 408, 92 + 189, 408 + 57},
+    };
+    for (const RECT &part : kParts) {
+        HWND child = CreateWindowExW(0, L"QzBenchPart", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, part.left,
+                                     part.top, part.right - part.left, part.bottom - part.top, window, nullptr,
+                                     partClass.hInstance, nullptr);
+        SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    ShowWindow(GetWindow(window, GW_OWNER), SW_SHOWNORMAL);
+}
+
+// The zero-size window that owns the pop-up.
+HWND MakeOwner(HINSTANCE instance)
+{
+    WNDCLASSW ownerClass{};
+    ownerClass.lpfnWndProc = DefWindowProcW;
+    ownerClass.hInstance = instance;
+    ownerClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    ownerClass.lpszClassName = L"QzBenchOwner";
+    RegisterClassW(&ownerClass);
+    return CreateWindowExW(0, L"QzBenchOwner", L"picture",
+                           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                           GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                           instance, nullptr);
+}
+
 // The tree view, its library loaded here (not imported: without --tree the
 // program holds no common controls).
 void MakeHiddenTree(HWND window, HINSTANCE instance)
@@ -133,7 +199,10 @@ void MakeHiddenTree(HWND window, HINSTANCE instance)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 {
-    HWND window = qz::bench::ShowBareWindow(instance, L"QzBenchPicture", L"picture", WindowProc, show);
+    qz::bench::BareWindowParts parts;
+    if (std::wcsstr(commandLine, L"--windows") != nullptr)
+        parts = {MakeOwner(instance), WS_CLIPCHILDREN, MakeParts};
+    HWND window = qz::bench::ShowBareWindow(instance, L"QzBenchPicture", L"picture", WindowProc, show, parts);
     if (window == nullptr)
         return 1;
     if (std::wcsstr(commandLine, L"--tree") != nullptr)

@@ -46,6 +46,10 @@ print_report() {
             "paint-pic-$arch" "paint-min-$arch" "paint-ratio-picbase-$arch" - ms
         row_ratio "start-up, $arch: what the launcher adds to it (qz.exe against \`picture_window\`; reference)" \
             "paint-qz-$arch" "paint-pic-$arch" "paint-ratio-pic-$arch" - ms
+        row_ratio "start-up, $arch: of it, the launcher's windows (\`picture_window --windows\` against \`picture_window\`; reference)" \
+            "paint-win-$arch" "paint-pic-$arch" "paint-ratio-winpic-$arch" - ms
+        row_ratio "start-up, $arch: the rest, the launcher's own (qz.exe against \`picture_window --windows\`; reference)" \
+            "paint-qz-$arch" "paint-win-$arch" "paint-ratio-win-$arch" - ms
     done
     row_ratio "picture decode, 24-bit (the shipped libjpeg-turbo recipe, against its plain float decode)" \
         decode-QzDecode24 decode-LibjpegRgb decode-ratio-24 1.10 ms
@@ -117,7 +121,11 @@ print_report() {
     echo "  The second baseline, \`bench/picture_window.cpp\`, is the same bare window showing the launcher's"
     echo "  picture: the same resource decoded by the launcher's own \`qz::DecodeJpeg\` and libjpeg-turbo"
     echo "  straight into a 24-bit bitmap at the first paint, copied to the window (\`${COLOURS_PIC[x86_64]:-}\`)."
-    echo "  It runs in the same rounds (ours, the bare window, it; the other way round in even rounds)."
+    echo "  With \`--windows\` it shows the picture through the launcher's windows instead (\`${COLOURS_WIN[x86_64]:-}\`):"
+    echo "  the zero-size window that owns the pop-up and carries the task-bar entry, shown first, and the"
+    echo "  picture and the three hot zones as child windows of the pop-up, each painting its part of the picture."
+    echo "  Both run in the same rounds (ours, the bare window, the picture, the picture through the windows;"
+    echo "  the other way round in even rounds)."
     echo "- **Picture decode** (\`bench/decode_bench.cpp\`, Google Benchmark, native Release builds): each round"
     echo "  runs each benchmark for at least 0.5 s in its own process. \`qz::DecodeJpeg\` on"
     echo "  \`launcher/resources/background.jpg\` against plain libjpeg calls (JDCT_FLOAT, block smoothing, RGB"

@@ -7,31 +7,43 @@ POINTS="214,196;514,396;814,576;164,616;854,136"
 # paint_timer's poll of the screen: each read is a round trip to the X server
 # that the measured program needs too.
 POLL_MS=2
-sample() { qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" "$(win "$1")" | sed -nE 's/^colours=(.*)\r?$/\1/p' | tr -d '\r'; }
-paint_once() {  # paint_once PROGRAM COLOURS: milliseconds
+sample() {  # sample PROGRAM [ARGUMENT...]: the colours it shows at the points
+    qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" "$(win "$1")" "${@:2}" |
+        sed -nE 's/^colours=(.*)\r?$/\1/p' | tr -d '\r'
+}
+paint_once() {  # paint_once PROGRAM COLOURS [ARGUMENT...]: milliseconds
     qz_wine "$E2E_MEDIA/paint_timer.exe" --points "$POINTS" --colours "$2" --timeout-ms 30000 --poll-ms "$POLL_MS" \
-        "$(win "$1")" | tr -d '\r' | sed -nE 's/^paint_ms=//p'
+        "$(win "$1")" "${@:3}" | tr -d '\r' | sed -nE 's/^paint_ms=//p'
     sleep 0.3
 }
-# A second baseline, picture_window: the bare window showing the same picture
-# through the launcher's decoder; what start-up costs the picture's own work.
-declare -A COLOURS_QZ COLOURS_MIN COLOURS_PIC
+# Two more baselines: picture_window, the bare window showing the same picture
+# through the launcher's decoder (what start-up costs the picture's own
+# work), and the same through the launcher's windows (--windows: the owner
+# that carries the task-bar entry, the picture's and the zones' windows).
+declare -A COLOURS_QZ COLOURS_MIN COLOURS_PIC COLOURS_WIN
 for arch in "${BUILDS[@]}"; do
     dir=${BUILD_DIR[$arch]}
     say "start-up ($arch): colours of the finished windows"
     COLOURS_MIN[$arch]=$(sample "${dir}minimal_window.exe")
     COLOURS_QZ[$arch]=$(sample "${dir}qz.exe")
     COLOURS_PIC[$arch]=$(sample "${dir}picture_window.exe")
-    say "minimal window: ${COLOURS_MIN[$arch]}; qz.exe: ${COLOURS_QZ[$arch]}; picture window: ${COLOURS_PIC[$arch]}"
+    COLOURS_WIN[$arch]=$(sample "${dir}picture_window.exe" --windows)
+    say "minimal window: ${COLOURS_MIN[$arch]}; qz.exe: ${COLOURS_QZ[$arch]}; picture window:" \
+        "${COLOURS_PIC[$arch]}; with the launcher's windows: ${COLOURS_WIN[$arch]}"
     say "start-up ($arch): $ROUNDS rounds, alternating"
     for round in $(seq "$ROUNDS"); do
         ours() { record "paint-qz-$arch" "$(paint_once "${dir}qz.exe" "${COLOURS_QZ[$arch]}")"; }
         base() { record "paint-min-$arch" "$(paint_once "${dir}minimal_window.exe" "${COLOURS_MIN[$arch]}")"; }
         picture() { record "paint-pic-$arch" "$(paint_once "${dir}picture_window.exe" "${COLOURS_PIC[$arch]}")"; }
-        if [ $((round % 2)) = 1 ]; then ours; base; picture; else picture; base; ours; fi
+        windows() {
+            record "paint-win-$arch" "$(paint_once "${dir}picture_window.exe" "${COLOURS_WIN[$arch]}" --windows)"
+        }
+        if [ $((round % 2)) = 1 ]; then ours; base; picture; windows; else windows; picture; base; ours; fi
         record_ratio "paint-ratio-$arch" "paint-qz-$arch" "paint-min-$arch"
         record_ratio "paint-ratio-pic-$arch" "paint-qz-$arch" "paint-pic-$arch"
         record_ratio "paint-ratio-picbase-$arch" "paint-pic-$arch" "paint-min-$arch"
+        record_ratio "paint-ratio-win-$arch" "paint-qz-$arch" "paint-win-$arch"
+        record_ratio "paint-ratio-winpic-$arch" "paint-win-$arch" "paint-pic-$arch"
     done
 done
 
