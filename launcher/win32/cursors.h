@@ -23,4 +23,9 @@ private:
     bool busy_ = false;
 };
 
+// Marks the launcher busy or not. Busy: what the handler has set so far is
+// painted (the main window and its children) and the wait cursor shows; no
+// longer busy: the window under the pointer sets its own cursor at once.
+void ShowBusy(Cursors &cursors, HWND main, bool busy);
+
 }  // namespace qz::win

@@ -3,6 +3,8 @@
 #include "../texts.h"
 #include "form_window.h"
 #include "handles.h"
+#include "odbc_database.h"
+#include "off_thread.h"
 #include "platform.h"
 #include "single_instance.h"
 #include "system_libraries.h"
@@ -24,7 +26,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // after the window is gone).
     std::optional<qz::win::ComApartment> com;
 
-    qz::win::Platform platform(instance);
+    // The launcher's parts, made once, in the order they need each other;
+    // each lives until the program ends.
+    qz::win::Cursors cursors(instance);
+    // The main window's connection outlives every handler and closes when the
+    // program ends; every call on it runs off the UI thread.
+    qz::data::OdbcDatabase database;
+    qz::win::OffThreadDatabase data(database);
+    qz::win::WinShellNamespace shell;
+    // The form's services join them; the window holds the form.
+    qz::win::Platform platform(cursors, data, shell);
     qz::win::FormWindow window(instance, platform);
     qz::Status shown = window.Create();
     if (shown)

@@ -1,5 +1,8 @@
 #include "modal.h"
 
+#include "../texts.h"
+#include "wide.h"
+
 namespace qz::win {
 
 namespace {
@@ -36,6 +39,23 @@ ModalScope::~ModalScope()
         SetActiveWindow(active_);
     if (focus_ != nullptr && IsWindow(focus_))
         SetFocus(focus_);
+}
+
+// The portable code names these values as numbers; here, where they reach
+// Windows, they are held to its headers.
+static_assert(kBoxNotice == (MB_OK | MB_ICONINFORMATION));
+static_assert(kBoxError == (MB_OK | MB_ICONERROR));
+static_assert(kBoxSetupPrompt == (MB_YESNO | MB_ICONINFORMATION));
+static_assert(kBoxQuestion == (MB_YESNO | MB_ICONQUESTION));
+static_assert(kAnswerYes == IDYES && kAnswerNo == IDNO);
+
+int ShowModalMessageBox(HWND owner, std::string_view text, std::string_view title, unsigned flags)
+{
+    const std::wstring wideText = Widen(text);
+    const std::wstring wideTitle = Widen(title);
+    // Modal to the whole program: the box disables its owner itself.
+    const ModalScope modal(owner);
+    return MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), flags);
 }
 
 }  // namespace qz::win

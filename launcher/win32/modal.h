@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 namespace qz::win {
@@ -28,5 +29,9 @@ private:
     HWND focus_;
     std::vector<HWND> disabled_;
 };
+
+// A message box owned by the window (the application's own), modal to the
+// whole launcher; the button pressed.
+int ShowModalMessageBox(HWND owner, std::string_view text, std::string_view title, unsigned flags);
 
 }  // namespace qz::win

@@ -1,12 +1,10 @@
-// The launcher's reach into Windows, behind the form's Services: message
-// boxes, the registry, program starts, the program folder, the busy cursor;
-// it owns the main window's database and the shell namespace.
+// The form's Services on Windows: each call handed on to the part of the
+// launcher that does that job. The parts are made, and live, in the program's
+// entry; this object only joins them to the form.
 #pragma once
 
 #include "../services.h"
 #include "cursors.h"
-#include "odbc_database.h"
-#include "off_thread.h"
 #include "shell_namespace_win32.h"
 
 #include <windows.h>
@@ -19,7 +17,8 @@ namespace qz::win {
 
 class Platform final : public Services {
 public:
-    explicit Platform(HINSTANCE instance) : cursors_(instance) {}
+    Platform(Cursors &cursors, Database &data, WinShellNamespace &shell) : cursors_(cursors), data_(data), shell_(shell)
+    {}
 
     // The application's own window (the owner of every box) and the main
     // window, once they exist.
@@ -30,7 +29,7 @@ public:
     int ShowMessageBox(std::string_view text, std::string_view title, unsigned flags) override;
     std::string ProgramFolder() override;
     void CloseMainWindow() override;
-    Database &Data() override { return offThread_; }
+    Database &Data() override { return data_; }
     ShellNamespace &Namespace() override { return shell_; }
     std::unique_ptr<Registry> OpenRegistry() override;
     void ShellOpen(std::string_view path) override;
@@ -39,18 +38,11 @@ public:
     bool CanRead(std::string_view path) override;
 
 private:
-    // The connection outlives every handler and closes when the program ends.
-    data::OdbcDatabase database_;
-    // Every call on it runs off the UI thread.
-    OffThreadDatabase offThread_{database_};
-    WinShellNamespace shell_;
-    Cursors cursors_;
+    Cursors &cursors_;
+    Database &data_;
+    WinShellNamespace &shell_;
     HWND application_ = nullptr;
     HWND main_ = nullptr;
 };
-
-// Read-only access to HKEY_LOCAL_MACHINE in its 32-bit view, where the 32-bit
-// engine setup writes its key, whichever build reads it.
-std::unique_ptr<Registry> MachineRegistry();
 
 }  // namespace qz::win

@@ -13,12 +13,12 @@
 #include "errors.h"
 #include "form.h"
 #include "texts.h"
-#include "win32/folder_tree_view.h"
 #include "win32/control_kinds.h"
+#include "win32/cursors.h"
+#include "win32/folder_tree_view.h"
 #include "win32/handles.h"
 #include "win32/modal.h"
 #include "win32/off_thread.h"
-#include "win32/platform.h"
 #include "win32/window_procedure.h"
 
 #include <windows.h>
@@ -380,11 +380,10 @@ void CheckCursorRefresh(HWND window, Probe &probe)
     GetWindowRect(window, &area);
     const POINT inside{area.left + 100, area.top + 100};
     SetCursorPos(inside.x, inside.y);
-    qz::win::Platform platform(GetModuleHandleW(nullptr));
-    platform.Attach(nullptr, window);
-    platform.SetBusy(true);
+    qz::win::Cursors cursors(GetModuleHandleW(nullptr));
+    qz::win::ShowBusy(cursors, window, true);
     probe.cursorHits.clear();
-    platform.SetBusy(false);
+    qz::win::ShowBusy(cursors, window, false);
     POINT after{};
     GetCursorPos(&after);
     Check(!probe.cursorHits.empty() && probe.cursorHits.back() == HTCLIENT,
