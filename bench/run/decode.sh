@@ -19,13 +19,20 @@ decode_figures() {
         record_ratio "decode-ratio-236$suffix" "decode-QzDecode236$suffix" "decode-LibjpegQuantised236$suffix"
     done
 }
-decode_figures native-picture ""
-decode_figures native -debian
-# Instructions executed for one decode (valgrind's callgrind), repeatable.
-declare -A INSTR
-if command -v valgrind >/dev/null; then
+
+# bench_decode: the decode figures of both builds of decode_bench.
+#   in:  BENCH (native-picture, native), ROUNDS
+#   out: the results decode-*; INSTR (instructions of one decode, keyed
+#        qz24, rgb, qz236, q236; empty without valgrind)
+bench_decode() {
+    local which
+    decode_figures native-picture ""
+    decode_figures native -debian
+    # Instructions executed for one decode (valgrind's callgrind), repeatable.
+    declare -gA INSTR=()
+    command -v valgrind >/dev/null || return 0
     for which in qz24 rgb qz236 q236; do
-        INSTR[$which]=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$BENCH/native-picture/bench/decode_bench" \
-            --once $which 2>&1 | sed -nE 's/.*Collected : ([0-9]+).*/\1/p')
+        INSTR[$which]=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+            "$BENCH/native-picture/bench/decode_bench" --once $which 2>&1 | sed -nE 's/.*Collected : ([0-9]+).*/\1/p')
     done
-fi
+}

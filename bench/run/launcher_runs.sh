@@ -1,10 +1,6 @@
 # Idle, memory and the folder tree: one launcher run per round and build.
 # shellcheck shell=bash
 
-FOLDERS=$E2E_WORK/folders
-mkdir -p "$FOLDERS/big1000" "$FOLDERS/big10000"
-(cd "$FOLDERS/big1000" && mkdir d{0000..0999})
-(cd "$FOLDERS/big10000" && mkdir d{00000..09999})
 # Processor time of a Linux process, in ms: utime+stime of /proc/PID/stat
 # (10 ms ticks) and the sum of its threads' run time in schedstat (ns).
 cpu_stat_ms() { awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print ($12 + $13) * 1000 / hz }' "/proc/$1/stat"; }
@@ -140,9 +136,22 @@ launcher_run() {
     e2e_stop_pid "$pid" 5000
 }
 
-for arch in "${BUILDS[@]}"; do
-    say "idle, memory and folder tree ($arch): $TREE_ROUNDS launcher runs"
-    for round in $(seq "$TREE_ROUNDS"); do
-        launcher_run "$arch" "$round"
+# bench_launcher_runs: idle, memory and the folder tree, each build's launcher
+# run TREE_ROUNDS times with its baselines.
+#   in:  BUILDS, BUILD_DIR and the session (bench_session_start), TREE_ROUNDS,
+#        IDLE_ROUNDS
+#   out: the results idle-*, mem-*, tree-*, bare-tree-*, list-*, drive-*;
+#        FOLDERS, the folders of 1,000 and 10,000 subfolders listed
+bench_launcher_runs() {
+    local arch round
+    FOLDERS=$E2E_WORK/folders
+    mkdir -p "$FOLDERS/big1000" "$FOLDERS/big10000"
+    (cd "$FOLDERS/big1000" && mkdir d{0000..0999})
+    (cd "$FOLDERS/big10000" && mkdir d{00000..09999})
+    for arch in "${BUILDS[@]}"; do
+        say "idle, memory and folder tree ($arch): $TREE_ROUNDS launcher runs"
+        for round in $(seq "$TREE_ROUNDS"); do
+            launcher_run "$arch" "$round"
+        done
     done
-done
+}

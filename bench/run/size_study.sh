@@ -1,8 +1,6 @@
 # The size study: qz.exe (i686) built with other flags.
 # shellcheck shell=bash
 
-declare -A STUDY=()
-MAP_TABLE=
 # label|compiler flags (empty: the preset's)|linker flags (empty: the preset's)
 STUDY_FLAGS=(
     "as built (Release: -Os, sections, --gc-sections)||"
@@ -10,8 +8,16 @@ STUDY_FLAGS=(
     "without --gc-sections||-static -static-libgcc -static-libstdc++"
 )
 DEFAULT_LINK="-static -static-libgcc -static-libstdc++ -Wl,--gc-sections"
-MAP_TABLE=
-if [ "$SIZE_STUDY" = 1 ]; then
+
+# bench_size_study: the stripped size of each build of the study.
+#   in:  BENCH, JOBS, SIZE_STUDY (0: nothing is built)
+#   out: STUDY (bytes, keyed by the label of STUDY_FLAGS), MAP_TABLE (what the
+#        as-built program is made of, from its link map)
+bench_size_study() {
+    local entry label cflags lflags dir args link
+    declare -gA STUDY=()
+    MAP_TABLE=
+    [ "$SIZE_STUDY" = 1 ] || return 0
     say "size study: qz.exe (i686) with other flags"
     for entry in "${STUDY_FLAGS[@]}"; do
         IFS='|' read -r label cflags lflags <<<"$entry"
@@ -30,4 +36,4 @@ if [ "$SIZE_STUDY" = 1 ]; then
         [ "$entry" = "${STUDY_FLAGS[0]}" ] && [ -f "$dir/launcher/qz.map" ] &&
             MAP_TABLE=$(python3 "$QZ_ROOT/bench/map_sizes.py" "$dir/launcher/qz.map" --members 14)
     done
-fi
+}
