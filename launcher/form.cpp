@@ -2,9 +2,13 @@
 
 #include "errors.h"
 
+#include <utility>
+
 namespace qz {
 
 namespace {
+
+using Handler = void (TForm_qz::*)(Control &sender);
 
 std::vector<std::unique_ptr<Control>> MakeControls()
 {
@@ -17,16 +21,10 @@ std::vector<std::unique_ptr<Control>> MakeControls()
 }  // namespace
 
 TForm_qz::TForm_qz(Services &services)
-    : services_(services), folders_(services.Namespace()), self_(FormSpec()), controls_(MakeControls()),
-      Image1(ControlNamed("Image1")), SpeedBsjwj(ControlNamed("SpeedBsjwj")), Panel3(ControlNamed("Panel3")),
-      Label2(ControlNamed("Label2")), GroupBox1(ControlNamed("GroupBox1")), SpeedBlj(ControlNamed("SpeedBlj")),
-      Label3(ControlNamed("Label3")), Label4(ControlNamed("Label4")), Label5(ControlNamed("Label5")),
-      Label6(ControlNamed("Label6")), EditPath(ControlNamed("EditPath")), Editserver(ControlNamed("Editserver")),
-      Editusername(ControlNamed("Editusername")), EditPassW(ControlNamed("EditPassW")),
-      SpeedBljfh(ControlNamed("SpeedBljfh")), SpeedBQD(ControlNamed("SpeedBQD")), Panel1(ControlNamed("Panel1")),
-      GroupBox2(ControlNamed("GroupBox2")), ShellTreeV(ControlNamed("ShellTreeV")),
-      SpeedBljqd(ControlNamed("SpeedBljqd")), ADOConn(ControlNamed("ADOConn")), ADOQPb(ControlNamed("ADOQPb")),
-      Labelmsde(ControlNamed("Labelmsde")), Labelgzrj(ControlNamed("Labelgzrj")), Labeltcqz(ControlNamed("Labeltcqz"))
+    : services_(services), folders_(services.Namespace()), self_(FormSpec()), controls_(MakeControls())
+#define QZ_FORM_BINDING(control, ...) , control(ControlNamed(#control))
+      QZ_FORM_CONTROLS(QZ_FORM_BINDING)
+#undef QZ_FORM_BINDING
 {}
 
 Control &TForm_qz::ControlNamed(std::string_view name) const
@@ -40,20 +38,31 @@ Control &TForm_qz::ControlNamed(std::string_view name) const
 
 void TForm_qz::Click(Control &sender)
 {
-    if (const Handler handler = sender.Row().click)
-        (this->*handler)(sender);
+    // The controls that answer a click, and with what.
+    const std::pair<const Control *, Handler> clicks[] = {
+        {&Labelmsde, &TForm_qz::LabelmsdeClick},   {&Labelgzrj, &TForm_qz::LabelgzrjClick},
+        {&Labeltcqz, &TForm_qz::LabeltcqzClick},   {&SpeedBsjwj, &TForm_qz::SpeedBsjwjClick},
+        {&SpeedBlj, &TForm_qz::SpeedBljClick},     {&SpeedBQD, &TForm_qz::SpeedBQDClick},
+        {&SpeedBljfh, &TForm_qz::SpeedBljfhClick}, {&ShellTreeV, &TForm_qz::ShellTreeVClick},
+        {&SpeedBljqd, &TForm_qz::SpeedBljqdClick},
+    };
+    for (const auto &[control, handler] : clicks) {
+        if (control == &sender) {
+            (this->*handler)(sender);
+            return;
+        }
+    }
 }
 
 void TForm_qz::KeyPress(Control &sender, char32_t &key)
 {
-    if (const KeyHandler handler = sender.Row().keyPress)
-        (this->*handler)(sender, key);
+    if (&sender == &ShellTreeV)
+        ShellTreeVKeyPress(sender, key);
 }
 
 void TForm_qz::Show()
 {
-    if (const Handler handler = self_.Row().show)
-        (this->*handler)(self_);
+    FormShow(self_);
 }
 
 void TForm_qz::FormShow(Control &)

@@ -4,6 +4,7 @@
 
 #include "controls.h"
 #include "folder_tree.h"
+#include "form_controls.h"
 #include "layout.h"
 #include "services.h"
 
@@ -24,8 +25,8 @@ public:
     // The control of that name; the end of the program when there is none.
     Control &ControlNamed(std::string_view name) const;
 
-    // The events as the platform raises them: each runs the handler that
-    // the sender's row names, if it names one.
+    // The events as the platform raises them: each runs the sender's
+    // handler of that event, if it has one.
     void Click(Control &sender) override;
     void KeyPress(Control &sender, char32_t &key) override;
     // The form's show event, before the window is first painted.
@@ -70,32 +71,10 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
 
 public:
-    // The controls, in declaration order.
-    Control &Image1;
-    Control &SpeedBsjwj;
-    Control &Panel3;
-    Control &Label2;
-    Control &GroupBox1;
-    Control &SpeedBlj;
-    Control &Label3;
-    Control &Label4;
-    Control &Label5;
-    Control &Label6;
-    Control &EditPath;
-    Control &Editserver;
-    Control &Editusername;
-    Control &EditPassW;
-    Control &SpeedBljfh;
-    Control &SpeedBQD;
-    Control &Panel1;
-    Control &GroupBox2;
-    Control &ShellTreeV;
-    Control &SpeedBljqd;
-    Control &ADOConn;
-    Control &ADOQPb;
-    Control &Labelmsde;
-    Control &Labelgzrj;
-    Control &Labeltcqz;
+    // The controls, each the member of its name (form_controls.h).
+#define QZ_FORM_MEMBER(control, ...) Control &control;
+    QZ_FORM_CONTROLS(QZ_FORM_MEMBER)
+#undef QZ_FORM_MEMBER
 };
 
 }  // namespace qz

@@ -1,6 +1,7 @@
 // The fixed layout of the main window: one row per control, in creation order
-// within each parent. The Win32 layer creates the windows from it in one loop,
-// and the tests read the same rows.
+// within each parent, made from the list of the controls (form_controls.h).
+// The Win32 layer creates the windows from it in one loop, and the tests read
+// the same rows.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,6 @@
 #include <string_view>
 
 namespace qz {
-
-class TForm_qz;
-class Control;
 
 enum class ControlKind {
     Form,         // the main window itself
@@ -54,8 +52,6 @@ struct Rect {
     int Bottom() const { return top + height; }
 };
 
-using Handler = void (TForm_qz::*)(Control &sender);
-using KeyHandler = void (TForm_qz::*)(Control &sender, char32_t &key);
 
 // One control of the layout. Rows are written with designated initialisers
 // and name only what differs from these defaults.
@@ -71,9 +67,6 @@ struct ControlSpec {
     CursorKind cursor = CursorKind::Normal;
     bool enabled = true;
     unsigned flags = 0;
-    Handler click = nullptr;
-    KeyHandler keyPress = nullptr;  // a character typed into the control
-    Handler show = nullptr;         // the form's own row: its show event
 };
 
 // The main window itself.

@@ -11,6 +11,7 @@
 #include <map>
 #include <new>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,44 @@ TEST(Form, MembersAreTheLayoutsControls)
     EXPECT_EQ(form.Labeltcqz.Name(), "Labeltcqz");
     EXPECT_EQ(form.ShellTreeV.Row().kind, ControlKind::FolderTree);
     EXPECT_DEATH(form.ControlNamed("Panel2"), "fatal: no control named Panel2") << "a fault of the program ends it";
+}
+
+TEST(Form, EachMemberIsTheControlOfItsNameInLayoutOrder)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    const std::vector<std::pair<std::string_view, const Control *>> members = {
+#define QZ_TEST_MEMBER(control, ...) {#control, &form.control},
+        QZ_FORM_CONTROLS(QZ_TEST_MEMBER)
+#undef QZ_TEST_MEMBER
+    };
+    ASSERT_EQ(members.size(), form.Controls().size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto &[name, control] = members[i];
+        EXPECT_EQ(control, form.Controls()[i].get()) << name;
+        EXPECT_EQ(control->Name(), name);
+        EXPECT_EQ(&control->Row(), &Layout()[i]) << name;
+    }
+}
+
+TEST(Form, EventsReachTheSendersOwnHandler)
+{
+    FakeServices services;
+    TForm_qz form(services);
+    form.Click(form.SpeedBsjwj);
+    EXPECT_TRUE(form.Panel3.Visible()) << "the hidden button opens the settings panel";
+    form.Click(form.SpeedBljfh);
+    EXPECT_FALSE(form.Panel3.Visible()) << "Back closes it";
+    EXPECT_EQ(services.closeCalls, 0);
+    form.Click(form.Labeltcqz);
+    EXPECT_EQ(services.closeCalls, 1) << "the exit zone";
+
+    // Typed characters: the tree discards them, the fields keep theirs.
+    char32_t key = U'a';
+    form.KeyPress(form.Editusername, key);
+    EXPECT_EQ(key, U'a');
+    form.KeyPress(form.ShellTreeV, key);
+    EXPECT_EQ(key, 0u);
 }
 
 TEST(Form, FormShowPresetsTheFieldsAndTurnsTheZonesIntoHotZones)
