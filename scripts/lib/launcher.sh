@@ -9,8 +9,12 @@
 # fields are then in E2E_OUT; status 1 when none shows within E2E_START_MS.
 start_launcher() {
     e2e_start "${1:-$E2E_MEDIA}" "$E2E_MEDIA/qz.exe" || return 1
-    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS"
+    main_window "$E2E_START_MS"
 }
+
+# main_window [TIMEOUT_MS]: waits up to TIMEOUT_MS (5000) for the launcher's
+# main window and leaves its keys in E2E_OUT; status 1 when none comes.
+main_window() { e2e_drive window --class TForm_qz --timeout-ms "${1:-5000}"; }
 
 # open_panel [OPENER]: clicks the control that opens the settings panel (the
 # install-database zone, which needs the engine registered; or the hidden

@@ -107,7 +107,7 @@ expect_box "the application error box, no full stop" "Invalid data type for 'SQL
 expect_eq "no setup after the error" 1 "$(starts Msde)"
 e2e_drive control Panel3
 expect_key visible 0 "no panel after the error"
-e2e_drive window --class TForm_qz
+main_window
 expect_key enabled 1 "the launcher goes on"
 
 say "the whole road: no engine, its setup, Yes, the panel, a folder chosen, OK, a restored database"

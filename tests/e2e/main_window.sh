@@ -32,7 +32,7 @@ lacks_bits() { ! (($(e2e_get style) & $1)); }
 # The window shows the picture: its whole client area against the reference.
 expect_picture_on_screen() {
     local what=$1 x y shot
-    e2e_drive window --class TForm_qz || { e2e_fail "$what: no window" "" "" 1; return; }
+    main_window || { e2e_fail "$what: no window" "" "" 1; return; }
     x=$(e2e_get x) y=$(e2e_get y)
     shot=$E2E_WORK/$2.png
     e2e_screenshot_rect "$shot" "$x" "$y" 795 576
@@ -137,7 +137,7 @@ if e2e_part second-start; then
     fi
     E2E_PID=$first
     expect_true "the first launcher runs on" e2e_running
-    e2e_drive window --class TForm_qz --timeout-ms 5000
+    main_window
     expect_key count 1 "one launcher window"
     expect_key hwnd "$first_window" "the first launcher's window"
     expect_key visible 1 "restored from the task bar"
@@ -151,7 +151,7 @@ if e2e_part second-start; then
     E2E_PID=$first
     e2e_wait_exit "$E2E_START_MS" >/dev/null
     E2E_PID=$second
-    e2e_drive window --class TForm_qz --timeout-ms "$E2E_START_MS"
+    main_window "$E2E_START_MS"
     expect_eq "a start after the exit opens its own window" 0 "$E2E_STATUS"
     expect_true "a start after the exit opens a new window" test "$(e2e_get hwnd)" != "$first_window"
     expect_exit_zero_after "the new launcher's exit zone" e2e_drive click --control Labeltcqz
@@ -166,7 +166,7 @@ if e2e_part dpi; then
         expect_true "the main window appears at $dpi dpi" start_launcher
         e2e_drive dpi
         expect_key dpi "$dpi" "Wine's setting"
-        e2e_drive window --class TForm_qz
+        main_window
         expect_key width 795 "at $dpi dpi"
         expect_key height 576 "at $dpi dpi"
         for zone in Labelgzrj:92,200,281,257 Labelmsde:92,304,281,361 Labeltcqz:92,408,281,465; do

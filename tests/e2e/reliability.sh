@@ -28,7 +28,7 @@ launcher_stop() { expect_exit_zero_after "$1: the exit zone" e2e_drive click --c
 # The launcher answers and its main window is enabled.
 expect_usable() {
     e2e_drive wait-no-msgbox --timeout-ms 5000 >/dev/null
-    e2e_drive window --class TForm_qz --timeout-ms 5000
+    main_window
     expect_key enabled 1 "$1: the launcher is usable"
 }
 # How many catalog lines name QUENTARO (0 or 1): never half a database.
