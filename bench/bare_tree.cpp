@@ -10,6 +10,8 @@
 // ends on WM_CLOSE or after --timeout-ms.
 //
 //   bare_tree [--timeout-ms N] FOLDER
+#include "tree_window.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -116,29 +118,12 @@ int wmain(int argc, wchar_t **argv)
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = L"QzBenchBareTree";
-    RegisterClassExW(&windowClass);
-    HWND main = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 100, 100, kTreeWidth, kTreeHeight,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
-    tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS, 0, 0, kTreeWidth, kTreeHeight, main,
-                           nullptr, windowClass.hInstance, nullptr);
-    LOGFONTW font{};
-    font.lfHeight = -12;
-    font.lfCharSet = GB2312_CHARSET;
-    std::wcscpy(font.lfFaceName, L"\u5b8b\u4f53");
-    SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&font)), FALSE);
-    SendMessageW(tree, TVM_SETINDENT, 19, 0);
-    SHFILEINFOW info{};
-    const auto list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    TreeView_SetImageList(tree, reinterpret_cast<HIMAGELIST>(list), TVSIL_NORMAL);
+    const qz::bench::TreeWindow made =
+        qz::bench::ShowTreeWindow(L"QzBenchBareTree", Procedure, kTreeWidth, kTreeHeight, true);
+    if (made.tree == nullptr)
+        return 1;
+    tree = made.tree;
+    HWND main = made.main;
 
     TVINSERTSTRUCTW insert{};
     insert.hParent = TVI_ROOT;

@@ -7,6 +7,8 @@
 // --images gives the tree the shell's small system image list and each item
 // its icons by callback, as the launcher does.
 // prints insert_ms, expand_ms and paint_ms.
+#include "tree_window.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -63,31 +65,11 @@ int wmain(int argc, wchar_t **argv)
         std::fwprintf(stderr, L"usage: tree_insert --count N [--text-callback]\n");
         return 2;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = L"QzBenchTreeInsert";
-    RegisterClassExW(&windowClass);
-    HWND main = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
-    HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS, 0, 0, 400, 300,
-                                main, nullptr, windowClass.hInstance, nullptr);
-    LOGFONTW font{};
-    font.lfHeight = -12;
-    font.lfCharSet = GB2312_CHARSET;
-    std::wcscpy(font.lfFaceName, L"\u5b8b\u4f53");
-    SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&font)), FALSE);
-    SendMessageW(tree, TVM_SETINDENT, 19, 0);
-    if (images) {
-        SHFILEINFOW info{};
-        const auto list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        TreeView_SetImageList(tree, reinterpret_cast<HIMAGELIST>(list), TVSIL_NORMAL);
-    }
+    const qz::bench::TreeWindow made = qz::bench::ShowTreeWindow(L"QzBenchTreeInsert", Procedure, 400, 300, images);
+    if (made.tree == nullptr)
+        return 1;
+    HWND main = made.main;
+    HWND tree = made.tree;
 
     TVINSERTSTRUCTW insert{};
     insert.hParent = TVI_ROOT;
