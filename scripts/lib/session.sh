@@ -234,6 +234,20 @@ e2e_set_dpi() {
         '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' "$value"
 }
 
+# e2e_drive_add LETTER FOLDER [TYPE]: FOLDER as the private prefix's drive
+# LETTER: of TYPE (hd, cdrom, floppy or network; default hd). Wine's mount
+# manager reads the drives' types when it starts: the prefix's programs and
+# server are stopped and the server started again.
+e2e_drive_add() {
+    local letter=${1,,} folder=$2 type=${3:-hd}
+    [ -n "$E2E_PREFIX" ] || { e2e_warn "e2e_drive_add: no private prefix"; return 1; }
+    [ -d "$folder" ] || { e2e_warn "e2e_drive_add: no folder $folder"; return 1; }
+    ln -sfn "$(cd "$folder" && pwd)" "$E2E_PREFIX/dosdevices/$letter:" &&
+        e2e_registry_import '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]' "\"$letter:\"=\"$type\"" || return 1
+    e2e_prefix_stop
+    WINEPREFIX=$E2E_PREFIX "$QZ_WINESERVER" -p
+}
+
 # ---------------------------------------------------------------- media folder
 
 # e2e_media_create QZ_EXE [DIR]: a media folder (default: E2E_WORK/media)
@@ -265,14 +279,21 @@ e2e_media_add() {
 
 # e2e_start WORKDIR PROGRAM [ARGS...]: starts a Windows program in the
 # background under Wine (the private prefix, code page 936; a 32-bit program
-# under the 32-bit loader) with WORKDIR as its current folder. E2E_PID is the
-# loader's process, whose exit status is the program's exit code; its output
-# goes to E2E_WORK/program-PID.log.
+# under the 32-bit loader) with WORKDIR as its current folder. PROGRAM is a
+# Linux path, or a Windows one on a drive of the prefix (D:\qz.exe). E2E_PID
+# is the loader's process, whose exit status is the program's exit code; its
+# output goes to E2E_WORK/program-PID.log.
 e2e_start() {
-    local workdir=$1 program=$2 log
+    local workdir=$1 program=$2 file=$2 drive log
     shift 2
     [ -d "$workdir" ] || { e2e_warn "e2e_start: no folder $workdir"; return 1; }
-    qz_wine_command "$program"
+    if [[ $program =~ ^[A-Za-z]:\\ ]]; then
+        # Its file, for its bitness: through the prefix's link of that drive.
+        drive=${program:0:1}
+        file=$QZ_WINEPREFIX/dosdevices/${drive,,}:/${program:3}
+        file=${file//\\//}
+    fi
+    qz_wine_command "$file"
     [ -f "$program" ] && program=$(windows_path "$program")
     log=$(mktemp "${E2E_WORK:-/tmp}/program.XXXXXX") || return 1
     (

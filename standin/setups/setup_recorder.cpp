@@ -1,7 +1,9 @@
 // Plays a setup program on the installation media for tests and the demo:
 // records each start (its own path, the current folder it was given and its
 // command line, tab-separated) in starts.log beside itself, one UTF-8 line
-// each. Built as the engine's setup,
+// each; on a disc, where nothing can be written beside it, in the file that
+// QZ_STARTS_LOG names (the launcher passes its environment on). Built as the
+// engine's setup,
 // it then also does what an engine install leaves behind for the launcher:
 // the value "SQLPath" under the engine's setup key, in the 32-bit registry
 // view where the real (32-bit) setup writes it.
@@ -36,9 +38,18 @@ std::wstring CurrentFolder()
     return folder;
 }
 
+std::wstring LogPath(const std::wstring &self)
+{
+    std::wstring named(32768, L'\0');
+    named.resize(GetEnvironmentVariableW(L"QZ_STARTS_LOG", named.data(), static_cast<DWORD>(named.size())));
+    if (!named.empty() && named.size() < 32768)
+        return named;
+    return self.substr(0, self.find_last_of(L"\\/") + 1) + L"starts.log";
+}
+
 void Record(const std::wstring &self)
 {
-    const std::wstring log = self.substr(0, self.find_last_of(L"\\/") + 1) + L"starts.log";
+    const std::wstring log = LogPath(self);
     HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -4,9 +4,10 @@
 # kernel runs 32-bit programs itself, every scenario runs whole. Where qemu
 # runs the 32-bit Wine, each start of a 32-bit program costs about a minute,
 # so the scenarios run whole where they start the launcher once (the install
-# zones and the whole road, the settings panel and the restore), and the
-# main window's only with the parts that show what a 32-bit build could get
-# wrong: the window, its picture, the exit zone, a second start handing over.
+# zones and the whole road, the settings panel and the restore, the whole
+# road from the disc), and the main window's only with the parts that show
+# what a 32-bit build could get wrong: the window, its picture, the exit
+# zone, a second start handing over.
 #
 # Usage: tests/e2e/i686.sh   (after scripts/build)
 # Ends with "N passed, M failed", the scenarios' counts added.
@@ -40,9 +41,10 @@ if qz_32bit_emulated; then
     scenario main_window.sh second-start
     scenario installers.sh
     scenario restore.sh
+    scenario disc.sh
 else
     say "32-bit programs run natively: every scenario whole"
-    for name in main_window.sh restore.sh installers.sh folders.sh reliability.sh; do
+    for name in main_window.sh restore.sh installers.sh disc.sh folders.sh reliability.sh; do
         scenario "$name"
     done
 fi

@@ -20,6 +20,7 @@ void WaitGoneCommand(const Words &words);
 void WindowsCommand(const Words &words);
 void FocusCommand(const Words &words);
 void DpiCommand(const Words &words);
+void DriveCommand(const Words &words);
 void ProbeCommand(const Words &words);
 void SysCommandCommand(const Words &words);
 

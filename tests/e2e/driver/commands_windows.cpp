@@ -1,9 +1,13 @@
-// Commands about top-level windows: window, wait-gone, windows, focus, dpi.
+// Commands about top-level windows: window, wait-gone, windows, focus, dpi;
+// and the kind of a drive.
 #include "commands.h"
 #include "output.h"
 #include "report.h"
 #include "wait.h"
 #include "window_query.h"
+
+#include <iterator>
+#include <string>
 
 namespace qzdrive {
 
@@ -196,6 +200,18 @@ void DpiCommand(const Words &words)
     Emit("dpi_y", GetDeviceCaps(screen.get(), LOGPIXELSY));
     Emit("screen_width", GetSystemMetrics(SM_CXSCREEN));
     Emit("screen_height", GetSystemMetrics(SM_CYSCREEN));
+}
+
+// What kind of drive a root ("D:\\") is, as a program sees it: the disc
+// scenario's drive must be a CD-ROM.
+void DriveCommand(const Words &words)
+{
+    const Args args(words, {}, {});
+    args.ExpectPositional(1, 1, L"a drive's root, such as D:\\");
+    static const wchar_t *const kKinds[] = {L"unknown", L"no_root", L"removable", L"fixed",
+                                            L"remote", L"cdrom", L"ramdisk"};
+    const UINT kind = GetDriveTypeW(args.Positional()[0].c_str());
+    Emit("type", kind < std::size(kKinds) ? std::wstring(kKinds[kind]) : std::to_wstring(kind));
 }
 
 }  // namespace qzdrive

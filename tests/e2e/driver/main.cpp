@@ -86,6 +86,7 @@ constexpr CommandEntry kCommands[] = {
     {L"wait-no-msgbox", WaitNoMsgBoxCommand, L"wait-no-msgbox [--title T] [--pid N | --any] [--timeout-ms N]"},
     {L"focus", FocusCommand, L"focus [--pid N] [--timeout-ms N]"},
     {L"dpi", DpiCommand, L"dpi"},
+    {L"drive", DriveCommand, L"drive ROOT"},
     {L"probe", ProbeCommand, L"probe [--for-ms N] [--every-ms N] [--reply-ms N] [--pid N] [--timeout-ms N]"},
     {L"syscommand", SysCommandCommand,
      L"syscommand (--class C | --title T | --title-contains T | --pid N) --command close|minimize|restore [--hidden] [--timeout-ms N]"},
