@@ -53,4 +53,16 @@ for name in 1-main-window 2-engine-setup-prompt 3-settings-panel 4-folder-choose
     spread=$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info: 2>/dev/null || echo 0)
     expect_true "screenshot $name is not blank (spread $spread)" awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }'
 done
+
+say "scripts/demo --disc --auto: the same road from the demo's disc image"
+env -u DISPLAY timeout 900 "$QZ_ROOT/scripts/demo" --disc --auto >"$log" 2>&1
+status=$?
+sed 's/^/  | /' "$log"
+expect_eq "scripts/demo --disc --auto ends well" 0 "$status"
+expect_true "it names the image it made" grep -qE '^==> disc image .*/build/demo/image/qz-demo\.iso$' "$log"
+expect_true "the launcher starts from drive D:" grep -qxF '==> the launcher starts from the disc, as D:\qz.exe' "$log"
+expect_true "the engine's setup ran from the disc" grep -qxF '==> the engine'"'"'s setup ran: D:\Msde\SETUP.EXE' "$log"
+expect_true "the success box was seen" grep -qx '==> success box: 安装数据库成功！' "$log"
+expect_true "the launcher ended with exit code 0" grep -qx '==> the launcher ended with exit code 0' "$log"
+expect_true "the data file where the engine put it" test -s "$restored/QUENTARO_data.MDF"
 e2e_finish
