@@ -60,10 +60,14 @@ check "the same files make the same image, byte for byte" cmp -s "$demo" "$work/
 
 say "a vendor's disc: its folders taken whole, names in any case and Chinese kept"
 vendor=$work/vendor
-mkdir -p "$vendor/MSDE/Binn" "$vendor/tovk" "$vendor/Data" "$vendor/other"
+mkdir -p "$vendor/MSDE/Binn" "$vendor/tovk" "$work/backups" "$vendor/other"
+# The backup's folder is a link to where the vendor keeps it.
+ln -s "$work/backups" "$vendor/Data"
 printf 'engine setup\n' >"$vendor/MSDE/setup.exe"
 printf 'engine file\n' >"$vendor/MSDE/Binn/sqlservr.exe"
-printf 'payroll setup\n' >"$vendor/tovk/setup.exe"
+# The payroll setup as the vendor's build left it, linked into the folder.
+printf 'payroll setup\n' >"$work/payroll-build.exe"
+ln -s "$work/payroll-build.exe" "$vendor/tovk/setup.exe"
 printf 'notes\n' >"$vendor/tovk/工资软件安装说明.txt"
 printf 'backup\n' >"$vendor/Data/QUENTARO.bak"
 printf 'not for the disc\n' >"$vendor/other/file.txt"
@@ -75,6 +79,10 @@ check "the vendor's folders are on the disc whole, by their own names; nothing e
 extract "$work/vendor-disc/qz.iso" "$work/vendor-files"
 check "a Chinese file name reads back through Joliet with its content" \
     [ "$(cat "$work/vendor-files/tovk/工资软件安装说明.txt" 2>/dev/null)" = notes ]
+check "a companion that is a link is on the disc as the file it names" \
+    [ "$(cat "$work/vendor-files/tovk/setup.exe" 2>/dev/null)" = 'payroll setup' ]
+check "a folder that is a link is on the disc as the folder it names" \
+    [ "$(cat "$work/vendor-files/Data/QUENTARO.bak" 2>/dev/null)" = backup ]
 check "the vendor's disc is labelled as the product's" [ "$(volume_id "$work/vendor-disc/qz.iso")" = QZ_SETUP ]
 check "its autorun.inf carries the product's label" \
     [ "$(autorun_lines "$work/vendor-files/autorun.inf")" = '[autorun]|open=qz.exe|icon=qz.exe,0|label=安装程序|' ]
@@ -82,7 +90,7 @@ check "its autorun.inf carries the product's label" \
 say "a vendor's folder that lacks a file the launcher opens"
 for missing in Msde/SETUP.EXE tovk/setup.exe Data/QUENTARO.bak; do
     rm -rf "$work/lacking" "$work/lacking-disc"
-    cp -R "$vendor" "$work/lacking"
+    cp -RL "$vendor" "$work/lacking"
     rm -f "$work/lacking/$(cd "$work/lacking" && find . -mindepth 2 -maxdepth 2 -ipath "./$missing" | head -n1)"
     output=$(scripts/medium --from "$work/lacking" --out "$work/lacking-disc/qz.iso" 2>&1)
     status=$?
