@@ -209,7 +209,7 @@ void DriveCommand(const Words &words)
     const Args args(words, {}, {});
     args.ExpectPositional(1, 1, L"a drive's root, such as D:\\");
     static const wchar_t *const kKinds[] = {L"unknown", L"no_root", L"removable", L"fixed",
-                                            L"remote", L"cdrom", L"ramdisk"};
+                                            L"remote",  L"cdrom",   L"ramdisk"};
     const UINT kind = GetDriveTypeW(args.Positional()[0].c_str());
     Emit("type", kind < std::size(kKinds) ? std::wstring(kKinds[kind]) : std::to_wstring(kind));
 }
