@@ -54,6 +54,8 @@ issue() {
 issue signer 'extendedKeyUsage=codeSigning\nkeyUsage=critical,digitalSignature' &&
     issue server 'extendedKeyUsage=serverAuth\nkeyUsage=critical,digitalSignature' &&
     issue expired 'extendedKeyUsage=codeSigning\nkeyUsage=critical,digitalSignature' -400d &&
+    issue usage-only 'extendedKeyUsage=codeSigning' &&
+    issue encipher 'extendedKeyUsage=codeSigning\nkeyUsage=critical,keyEncipherment' &&
     issue tsa 'extendedKeyUsage=critical,timeStamping\nkeyUsage=critical,digitalSignature' ||
     { echo "cannot issue the certificates"; exit 1; }
 
@@ -135,6 +137,11 @@ for build in win32 win64; do
         rm -f "$work/unsigned" "$work/changed"
     done
 done
+# A certificate with the Code Signing usage and no key usage at all may sign.
+cp dist/win32/vorta.dll "$work/usage-only.dll"
+check "a certificate with no key usage, only Code Signing, signs" \
+    scripts/sign --pfx "$pki/usage-only.pfx" --password-file "$pki/password" "$work/usage-only.dll"
+check "its signatures verify" bash -c 'osslsigncode verify -CAfile "$1" -in "$2" >/dev/null 2>&1' _ "$pki/ca.pem" "$work/usage-only.dll"
 check "the signed launcher's header checksum is right (the program runs from the swap file on a disc)" \
     python3 tests/static/pe_checksum.py "$signed/win32/qz.exe"
 
@@ -164,6 +171,8 @@ refused "a certificate for servers" "is not for code signing" \
     --pfx "$pki/server.pfx" --password-file "$pki/password" "$work/refused/qz.exe" "$work/refused/vorta.dll"
 refused "an expired certificate" "expired on" \
     --pfx "$pki/expired.pfx" --password-file "$pki/password" "$work/refused/qz.exe" "$work/refused/vorta.dll"
+refused "a key usage without digital signatures" "lacks Digital Signature" \
+    --pfx "$pki/encipher.pfx" --password-file "$pki/password" "$work/refused/qz.exe" "$work/refused/vorta.dll"
 refused "a signed file among unsigned ones" "signed already" \
     --pfx "$pki/signer.pfx" --password-file "$pki/password" "$work/refused/qz.exe" "$work/refused/signed.exe"
 refused "a time-stamp authority that does not answer" "no time stamp from http://127.0.0.1:9/" \
