@@ -248,6 +248,19 @@ e2e_drive_add() {
     WINEPREFIX=$E2E_PREFIX "$QZ_WINESERVER" -p
 }
 
+# e2e_disc_insert IMAGE FOLDER [LETTER]: the disc image's files as Windows
+# reads them (its Joliet tree), extracted into FOLDER without write
+# permission, as the private prefix's CD-ROM drive LETTER: (default D). The
+# disc is the medium: E2E_MEDIA is FOLDER.
+e2e_disc_insert() {
+    local image=$1 folder=$2 letter=${3:-D}
+    xorriso -osirrox on -read_fs norock -indev "$image" -extract / "$folder" >/dev/null 2>&1 ||
+        { e2e_warn "e2e_disc_insert: cannot read the files of $image"; return 1; }
+    chmod -R a-w "$folder"
+    E2E_MEDIA=$(cd "$folder" && pwd)
+    e2e_drive_add "$letter" "$folder" cdrom
+}
+
 # ---------------------------------------------------------------- media folder
 
 # e2e_media_create QZ_EXE [DIR]: a media folder (default: E2E_WORK/media)

@@ -17,7 +17,6 @@ source "$QZ_ROOT/scripts/lib/launcher.sh"
 
 QZ_EXE=${QZ_EXE:-$QZ_ROOT/dist/win64/qz.exe}
 e2e_require disc "$QZ_EXE" "$E2E_ENGINE" "$E2E_SETUPS/engine_setup.exe" "$E2E_SETUPS/payroll_setup.exe"
-command -v xorriso >/dev/null || { echo "disc: no xorriso: run scripts/setup" >&2; exit 1; }
 
 e2e_init || { echo "disc: the harness could not start" >&2; exit 1; }
 build=$(dirname "$QZ_EXE")
@@ -25,13 +24,7 @@ build=$(dirname "$QZ_EXE")
     { cat "$E2E_WORK/medium.log" >&2; echo "disc: scripts/medium wrote no image" >&2; exit 1; }
 image=$(tail -n1 "$E2E_WORK/medium.log")
 disc=$E2E_WORK/cdrom
-xorriso -osirrox on -read_fs norock -indev "$image" -extract / "$disc" >/dev/null 2>&1 ||
-    { echo "disc: cannot read the image's files" >&2; exit 1; }
-chmod -R a-w "$disc"
-# The disc is the medium (where qzdrive finds the launcher's file, to read
-# its memory under qemu).
-E2E_MEDIA=$disc
-e2e_drive_add D "$disc" cdrom || { echo "disc: cannot make drive D:" >&2; exit 1; }
+e2e_disc_insert "$image" "$disc" || { echo "disc: cannot make the disc drive D:" >&2; exit 1; }
 # What lies on the disc: every name, kind, size, date and mode, every file's
 # content.
 disc_state() {
