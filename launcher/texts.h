@@ -37,4 +37,11 @@ inline constexpr const char *kDatabaseInUse = "数据库正在使用中，请退
 inline constexpr const char *kLoaded = "数据加载成功！";
 inline constexpr const char *kInstalled = "安装数据库成功！";
 
+// Shown by the system, before the launcher loads anything, when a
+// "<program>.local" beside it would make Windows 2000 take the system's
+// libraries from the launcher's folder; the name goes between the two parts.
+inline constexpr const char *kRedirectedBefore = "安装程序所在的文件夹中有“";
+inline constexpr const char *kRedirectedAfter =
+    "”。有了它，Windows 会先从这个文件夹加载系统组件，安装程序不能安全运行。请删除它后再运行安装程序。";
+
 }  // namespace qz

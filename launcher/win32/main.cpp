@@ -12,8 +12,19 @@
 
 #include <windows.h>
 
+#include <string>
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    // Before anything else is loaded: where a "<program>.local" beside the
+    // launcher would undo every full-path load, the system shows why it
+    // stops (the kernel's own box, which loads no library here).
+    if (qz::win::LibrariesRedirectedBesideProgram()) {
+        const std::string text =
+            std::string(qz::kRedirectedBefore) + qz::win::RedirectionFileName() + qz::kRedirectedAfter;
+        FatalAppExitW(0, qz::win::Widen(text).c_str());
+        return 1;
+    }
     // Before anything can load a library by name.
     qz::win::RestrictLibrarySearch();
 

@@ -6,9 +6,12 @@ namespace qz::win {
 
 namespace {
 
-// Global: one machine, one database, whichever session starts the launcher.
-// (Windows 2000 without Terminal Services ignores the prefix.)
-constexpr wchar_t kLauncherMutex[] = L"Global\\QzSetupLauncher.QUENTARO";
+// In the session's own namespace: a name in the global one could be made
+// first by any local user, with an access list that shuts every launcher
+// out. Launchers in two sessions do not see each other; two restores at once
+// the engine turns away itself. (Windows 2000 without Terminal Services
+// ignores the prefix.)
+constexpr wchar_t kLauncherMutex[] = L"Local\\QzSetupLauncher.QUENTARO";
 constexpr DWORD kPatienceMs = 10000;
 constexpr DWORD kPollMs = 100;
 
@@ -40,10 +43,9 @@ std::optional<SingleInstance> SingleInstance::Claim()
 {
     UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, kLauncherMutex));
     if (!mutex) {
-        // Held by a launcher of another user, whose window this one cannot
-        // reach; any other failure is no reason not to run.
-        if (GetLastError() == ERROR_ACCESS_DENIED)
-            return std::nullopt;
+        // Made by another user's program with an access list that shuts us
+        // out (a launcher of this session, elevated as this one is, would
+        // not), or any other failure: no reason not to run.
         return SingleInstance(UniqueKernelHandle());
     }
     const DWORD started = GetTickCount();
@@ -52,8 +54,13 @@ std::optional<SingleInstance> SingleInstance::Claim()
         const DWORD waited = WaitForSingleObject(mutex.get(), 0);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
             return SingleInstance(std::move(mutex));
-        if (BringRunningLauncherToFront() || GetTickCount() - started >= kPatienceMs)
+        if (BringRunningLauncherToFront())
             return std::nullopt;
+        // Held all along, and no launcher window came: a launcher that hangs
+        // before its window, or another program that holds the name. This
+        // one runs, without the claim, rather than end without a word.
+        if (GetTickCount() - started >= kPatienceMs)
+            return SingleInstance(UniqueKernelHandle());
         // The other one is starting (no window yet) or ending (its window
         // gone, its claim about to go).
         const DWORD later = WaitForSingleObject(mutex.get(), kPollMs);

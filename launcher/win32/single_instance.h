@@ -1,4 +1,4 @@
-// One launcher per machine: a second start (a double-click too many on a slow
+// One launcher per session: a second start (a double-click too many on a slow
 // medium, or the launcher of another medium) brings the running launcher to
 // the front and ends, so that two restores never run at once.
 #pragma once
@@ -13,7 +13,9 @@ class SingleInstance {
 public:
     // The claim of this process to be the one launcher; nothing when another
     // launcher runs, which has then been brought to the front. A launcher
-    // that is still starting is waited for (a few seconds at most).
+    // that is still starting is waited for (a few seconds at most); when none
+    // shows a window by then, or the name cannot be had, this one runs
+    // without a claim.
     static std::optional<SingleInstance> Claim();
 
     SingleInstance(SingleInstance &&) = default;

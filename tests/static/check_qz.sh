@@ -8,7 +8,11 @@ resource_dir=$(cd "$(dirname "$0")/../../launcher/resources" && pwd)
 
 source "$(dirname "$0")/checks.sh"
 
-system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|advapi32|odbc32|uxtheme|msvcrt)\.dll$'
+# What the program imports: only what loads no library by name at its start,
+# on any Windows it runs on (docs/WINDOWS-IMPORTS.md). The rest is loaded
+# through the delay-load hook, after the search is guarded.
+static_dlls='^(kernel32|advapi32|msvcrt)\.dll$'
+delayed_dlls=(user32 gdi32 shell32 comctl32 ole32 odbc32)
 
 check_exe() {
     local triple=$1 format=$2 exe=$3
@@ -21,7 +25,7 @@ check_exe() {
     headers=$("$triple-objdump" -p "$exe")
     imports=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
     echo "  imports: $(tr '\n' ' ' <<<"$imports")"
-    unexpected=$(grep -vE "$system_dlls" <<<"$imports" || true)
+    unexpected=$(grep -vE "$static_dlls" <<<"$imports" || true)
     check "$exe is a $format program" grep -q "file format $format" <<<"$("$triple-objdump" -f "$exe")"
     check "$exe is a Windows GUI program" grep -qE '^Subsystem[[:space:]]+0+2' <<<"$headers"
     # Started from a disc or a share, it runs from a copy in the swap file.
@@ -30,20 +34,21 @@ check_exe() {
     check "$exe runs from the swap file when started from the network" \
         grep -qx $'\tcopy to swap file if on network media' <<<"$headers"
     check "$exe: the header's checksum matches the file" python3 "$(dirname "$0")/pe_checksum.py" "$exe"
-    check "$exe imports only system DLLs (not: ${unexpected//$'\n'/ })" [ -z "$unexpected" ]
+    check "$exe imports only kernel32, advapi32 and msvcrt (not: ${unexpected//$'\n'/ })" [ -z "$unexpected" ]
+    check "$exe imports all three" [ "$(grep -cE "$static_dlls" <<<"$imports")" = 3 ]
     check "$exe links no C++ runtime DLL" [ -z "$(grep -E 'libstdc|libgcc|winpthread|libjpeg' <<<"$imports")" ]
-    # ODBC, the shell, the common controls and OLE are delay-loaded: not in the
-    # import table, but named with their functions in the delay-load tables,
-    # by the names the DLLs export (no stdcall decoration on i686).
-    local delayed strings
-    delayed=$(grep -E '^(odbc32|shell32|comctl32|ole32)\.dll$' <<<"$imports" || true)
-    check "$exe loads odbc32, shell32, comctl32 and ole32 only when first called (imported: ${delayed//$'\n'/ })" [ -z "$delayed" ]
-    strings=$(strings -n 5 "$exe")
-    for dll in odbc32.dll shell32.dll comctl32.dll ole32.dll; do
-        check "$exe names $dll for loading later" grep -qx "$dll" <<<"$strings"
+    # user32, gdi32, ODBC, the shell, the common controls and OLE are
+    # delay-loaded: named in the delay-load tables with their functions, by
+    # the names the DLLs export (no stdcall decoration on i686).
+    local dll delayed
+    delayed=$(python3 "$(dirname "$0")/pe_imports.py" "$exe" | awk -F'\t' '$3 == "delay" { print tolower($1) }' | sort -u)
+    for dll in "${delayed_dlls[@]}"; do
+        check "$exe loads $dll.dll when first called" grep -qx "$dll.dll" <<<"$delayed"
     done
+    local strings
+    strings=$(strings -n 5 "$exe")
     for function in SQLDriverConnectW SQLExecDirectW SQLGetDiagRecW ShellExecuteExW SHGetFileInfoW SHGetDesktopFolder \
-        InitCommonControlsEx OleInitialize CoTaskMemFree; do
+        InitCommonControlsEx OleInitialize CoTaskMemFree CreateWindowExW GetMessageW BitBlt CreateFontW; do
         check "$exe imports $function later by its plain name" grep -qx "$function" <<<"$strings"
     done
     check "$exe has no decorated name among the functions loaded later" \
@@ -116,6 +121,19 @@ PY
     check "$folder: a slot holding 0 and a slot leading to another stub are both found ($bad)" \
         [ "$(sed -E 's/.*, ([0-9]+) bad$/\1/' <<<"$bad")" = 2 ]
     rm -f "$broken"
+done
+
+# The delay-load helper asks the launcher's own hook before every load (which
+# loads from the system folder by full path): the hook's variable comes from
+# win32/delay_load.cpp, not the helper library's empty default.
+for build in win32 win64; do
+    hook=$(awk '/^ \.data\$__pfnDliNotifyHook2/ { getline; print $NF; exit }' "$here/../../build/$build/launcher/qz.map")
+    check "$build/qz.exe: the delay-load hook is the launcher's own (from: ${hook:-nowhere})" \
+        grep -q 'CMakeFiles/qz.dir/win32/delay_load.cpp.obj$' <<<"$hook"
+    # The check itself: the control build, linked without the hook, fails it.
+    hook=$(awk '/^ \.data\$__pfnDliNotifyHook2/ { getline; print $NF; exit }' \
+        "$here/../../build/$build/tests/e2e/qz_unhooked.map")
+    check "$build: the control build without the hook has none of its own" [ -z "$hook" ]
 done
 
 # The C++ library's exception classes keep their texts in a string type of
