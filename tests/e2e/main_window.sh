@@ -157,6 +157,30 @@ if e2e_part second-start; then
     expect_exit_zero_after "the new launcher's exit zone" e2e_drive click --control Labeltcqz
 fi
 
+if e2e_part name-held; then
+    # Another program holds the single-instance name and shows no window: the
+    # launcher must not end without a word. Held as any program could, it is
+    # waited for a few seconds, then the launcher runs; made with an access
+    # list that shuts everyone out, the launcher runs at once.
+    squatter=$QZ_ROOT/build/win64/tests/e2e/name_squatter.exe
+    for way in held shut-out; do
+        say "the single-instance name $way by a program without a window"
+        e2e_start "$E2E_WORK" "$squatter" "$way" 120000
+        holder=$E2E_PID
+        sleep 2
+        if e2e_running "$holder"; then
+            started=$(e2e_now_ms)
+            expect_true "$way: the launcher's main window appears" start_launcher
+            echo "  $way: the window came after $(($(e2e_now_ms) - started)) ms"
+            expect_exit_zero_after "$way: the exit zone" e2e_drive click --control Labeltcqz
+        else
+            e2e_reap "$holder"
+            e2e_fail "$way: the holder runs" "running" "ended with $E2E_EXIT_CODE" 1
+        fi
+        e2e_stop_pid "$holder" 2000
+    done
+fi
+
 # -------------------------------------------------------- 120 and 144 dpi
 
 if e2e_part dpi; then
