@@ -263,6 +263,21 @@ e2e_disc_insert() {
 
 # ---------------------------------------------------------------- media folder
 
+# e2e_plant FOLDER LIBRARY NAME...: LIBRARY (tests/e2e/plants' planted.dll,
+# which records each load of it in planted.log beside itself) copied into
+# FOLDER as NAME.dll for each name.
+e2e_plant() {
+    local folder=$1 library=$2 name
+    shift 2
+    for name in "$@"; do cp "$library" "$folder/$name.dll" || return 1; done
+}
+
+# e2e_planted_loads FOLDER: the file names of the planted libraries in FOLDER
+# that were loaded, sorted, on one line; nothing when none was.
+e2e_planted_loads() {
+    [ -f "$1/planted.log" ] && cut -f1 "$1/planted.log" | sort -u | tr '\n' ' ' | tr -d '\r'
+}
+
 # e2e_media_create QZ_EXE [DIR]: a media folder (default: E2E_WORK/media)
 # holding a copy of QZ_EXE as qz.exe. Sets E2E_MEDIA.
 e2e_media_create() {

@@ -28,11 +28,9 @@ preferred_dlls=odbc32,comctl32,shell32,uxtheme
 plants=$QZ_ROOT/build/win64/tests/e2e
 qz_pe_is_32bit "$QZ_EXE" && plants=$QZ_ROOT/build/win32/tests/e2e
 plant() {  # folder
-    local name
-    mkdir -p "$1" && cp "$E2E_SETUPS/payroll_setup.exe" "$1/net.exe" || return 1
-    for name in "${planted_dlls[@]}"; do cp "$plants/planted.dll" "$1/$name.dll" || return 1; done
+    mkdir -p "$1" && cp "$E2E_SETUPS/payroll_setup.exe" "$1/net.exe" &&
+        e2e_plant "$1" "$plants/planted.dll" "${planted_dlls[@]}"
 }
-planted_loads() { [ -f "$1/planted.log" ] && cut -f1 "$1/planted.log" | sort -u | tr '\n' ' ' | tr -d '\r'; }
 export WINEDLLOVERRIDES="mscoree,mshtml=;$preferred_dlls=n,b"
 plant "$E2E_MEDIA" || { echo "installers: cannot plant the files" >&2; exit 1; }
 # The system's net starts the service: its image records that it ran.
@@ -55,7 +53,7 @@ plant "$E2E_WORK/control" && cp "$plants/bare_loader.exe" "$E2E_WORK/control/"
 QZ_WINE_TIMEOUT=$((E2E_START_MS / 1000 + 60)) qz_wine "$E2E_WORK/control/bare_loader.exe" \
     ${preferred_dlls//,/.dll }.dll >/dev/null 2>&1
 expect_eq "every library preferred from disk was loaded from beside it" \
-    "$(tr ',' '\n' <<<"$preferred_dlls" | sed 's/$/.dll/' | sort | tr '\n' ' ')" "$(planted_loads "$E2E_WORK/control")"
+    "$(tr ',' '\n' <<<"$preferred_dlls" | sed 's/$/.dll/' | sort | tr '\n' ' ')" "$(e2e_planted_loads "$E2E_WORK/control")"
 expect_eq "the bare net ran the planted one" 1 "$(lines "$E2E_WORK/control/starts.log")"
 
 engine_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\MSSQLServer\Setup'
@@ -150,6 +148,6 @@ expect_true "the data file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTA
 expect_true "the log file in the chosen folder" test -f "$E2E_DRIVE_C/Db/QUENTARO_log.LDF"
 
 expect_exit_zero_after "the exit zone" e2e_drive click --control Labeltcqz
-expect_eq "no library beside the launcher was loaded on the whole road" "" "$(planted_loads "$E2E_MEDIA")"
+expect_eq "no library beside the launcher was loaded on the whole road" "" "$(e2e_planted_loads "$E2E_MEDIA")"
 expect_eq "the net.exe beside the launcher never ran" 0 "$(starts .)"
 e2e_finish

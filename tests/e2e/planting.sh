@@ -41,11 +41,7 @@ e2e_engine_start || { echo "planting: the engine did not start" >&2; exit 1; }
 # beside the program.
 planted_dlls=(user32 gdi32 lpk usp10 imm32 version uxtheme comctl32 shell32 odbc32 sqlsrv32 dbnetlib)
 export WINEDLLOVERRIDES="mscoree,mshtml=;$(IFS=,; echo "${planted_dlls[*]}")=n,b"
-plant() {  # folder
-    local name
-    for name in "${planted_dlls[@]}"; do cp "$builds/planted.dll" "$1/$name.dll" || return 1; done
-}
-planted_loads() { [ -f "$1/planted.log" ] && cut -f1 "$1/planted.log" | sort -u | tr '\n' ' ' | tr -d '\r'; }
+plant() { e2e_plant "$1" "$builds/planted.dll" "${planted_dlls[@]}"; }  # folder
 plant "$E2E_MEDIA" || { echo "planting: cannot plant the files" >&2; exit 1; }
 
 # start_as WINDOWS [FOLDER]: the medium's launcher answering for that Windows.
@@ -79,7 +75,7 @@ road() {
     expect_box "$way: the restore" "安装数据库成功！" --press 1 && touch "$E2E_ENGINE_STATE/restored"
     expect_true "$way: the data file in the chosen folder" test -f "$folder/QUENTARO_data.MDF"
     expect_exit_zero_after "$way: the exit zone" e2e_drive click --control Labeltcqz
-    expect_eq "$way: no planted library was loaded" "" "$(planted_loads "$E2E_MEDIA")"
+    expect_eq "$way: no planted library was loaded" "" "$(e2e_planted_loads "$E2E_MEDIA")"
 }
 
 if e2e_part restricted; then
@@ -116,7 +112,7 @@ if e2e_part dot-local; then
         fi
         expect_true "a qz.exe.local $kind: the kernel's box, which names it" \
             grep -q 'FatalAppExitW.*qz\.exe\.local' "$E2E_WORK/program-$E2E_PID.log"
-        expect_eq "a qz.exe.local $kind: no planted library was loaded" "" "$(planted_loads "$E2E_MEDIA")"
+        expect_eq "a qz.exe.local $kind: no planted library was loaded" "" "$(e2e_planted_loads "$E2E_MEDIA")"
         rm -rf "$E2E_MEDIA/qz.exe.local"
     done
 fi
@@ -136,9 +132,9 @@ if e2e_part control; then
             e2e_drive control Panel1 --visible 1 --timeout-ms 20000 >/dev/null
         fi
         e2e_wait_exit 5000 >/dev/null || e2e_stop_pid "$E2E_PID" 5000
-        echo "  $way without the hook, loaded from beside it: $(planted_loads "$control")"
+        echo "  $way without the hook, loaded from beside it: $(e2e_planted_loads "$control")"
         expect_true "$way without the hook: a planted library was loaded" \
-            test -n "$(planted_loads "$control")"
+            test -n "$(e2e_planted_loads "$control")"
     done
 fi
 
